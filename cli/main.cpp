@@ -1,0 +1,30 @@
+// sarvane-cli: the locking tool's work from a terminal.
+#include <cstring>
+#include <iostream>
+#include <string>
+
+namespace {
+
+const char kUsage[] =
+    "usage: sarvane-cli [--help] [--version] COMMAND [ARGS]\n"
+    "\n"
+    "Locks PDF files: RC4 encryption, owner and user passwords, reader permissions.\n"
+    "\n"
+    "options:\n"
+    "  --help       show this text\n"
+    "  --version    show the version\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+    std::cout << kUsage;
+    return argc < 2 ? 1 : 0;
+  }
+  if (std::strcmp(argv[1], "--version") == 0) {
+    std::cout << "sarvane-cli " << SARVANE_VERSION << "\n";
+    return 0;
+  }
+  std::cerr << "sarvane-cli: unknown command '" << argv[1] << "'\n" << kUsage;
+  return 1;
+}

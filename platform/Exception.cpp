@@ -1,0 +1,63 @@
+#include "platform/Exception.h"
+
+#include <charconv>
+
+namespace sarvane {
+
+namespace detail {
+std::string FormatArgs(std::string_view fmt, const std::vector<FormatArg>& args) {
+  std::string out;
+  out.reserve(fmt.size() + 16);
+  size_t next = 0;
+  for (size_t i = 0; i < fmt.size(); ++i) {
+    char c = fmt[i];
+    if (c == '%' && i + 1 < fmt.size()) {
+      char k = fmt[i + 1];
+      if (k == '%') {
+        out += '%';
+        ++i;
+        continue;
+      }
+      if ((k == 's' || k == 'd') && next < args.size()) {
+        out += args[next++].text;
+        ++i;
+        continue;
+      }
+    }
+    out += c;
+  }
+  return out;
+}
+}  // namespace detail
+
+namespace {
+template <typename T>
+bool ParseWhole(std::string_view text, T& value) {
+  const char* first = text.data();
+  const char* last = text.data() + text.size();
+  if (first != last && *first == '+') ++first;  // the runtime accepts a leading plus
+  if (first == last) return false;
+  auto [ptr, ec] = std::from_chars(first, last, value, 10);
+  return ec == std::errc() && ptr == last;
+}
+[[noreturn]] void ThrowNotInteger(std::string_view text) {
+  throw EConvertError(Format("'%s' is not a valid integer value", text));
+}
+}  // namespace
+
+bool TryStrToInt(std::string_view text, int32_t& value) { return ParseWhole(text, value); }
+bool TryStrToInt64(std::string_view text, int64_t& value) { return ParseWhole(text, value); }
+
+int32_t StrToInt(std::string_view text) {
+  int32_t v = 0;
+  if (!TryStrToInt(text, v)) ThrowNotInteger(text);
+  return v;
+}
+
+int64_t StrToInt64(std::string_view text) {
+  int64_t v = 0;
+  if (!TryStrToInt64(text, v)) ThrowNotInteger(text);
+  return v;
+}
+
+}  // namespace sarvane
