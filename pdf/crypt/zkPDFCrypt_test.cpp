@@ -1,0 +1,381 @@
+#include "pdf/crypt/zkPDFCrypt.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "platform/Exception.h"
+
+namespace sarvane::pdf {
+namespace {
+
+std::string FromHex(std::string_view hex) {
+  std::string out;
+  for (size_t i = 0; i + 1 < hex.size(); i += 2)
+    out.push_back(char(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
+  return out;
+}
+
+template <typename F>
+std::string ThrownMessage(F&& f) {
+  try {
+    f();
+  } catch (const Exception& e) {
+    return e.what();
+  }
+  return "(no exception)";
+}
+
+// ---------------------------------------------------------------------------
+// Permission set and settings
+
+TEST(UserPermissions, OneByteWithTheFixedBitOrder) {
+  const struct {
+    TzkUserPermissionsType type;
+    uint8_t bit;
+  } cases[] = {{AllowCopy, 0x01},          {AllowModify, 0x02},      {AllowPrint, 0x04},
+               {AllowAnnotation, 0x08},    {AllowFormFill, 0x10},    {AllowAccessibility, 0x20},
+               {AllowDocAssembly, 0x40},   {AllowHighResPrint, 0x80}};
+  static_assert(sizeof(TzkUserPermissions) == 1);
+  for (const auto& c : cases) {
+    EXPECT_EQ(TzkUserPermissions{c.type}.Byte(), c.bit);
+    EXPECT_EQ((TzkUserPermissions::All() - c.type).Byte(), uint8_t(0xFF & ~c.bit));
+  }
+  EXPECT_EQ(TzkUserPermissions::All().Byte(), 0xFF);
+}
+
+TEST(EncryptionSettings, FreshObjectHasThePublishedDefaults) {
+  TzkPDFEncryptionSettings s;
+  EXPECT_FALSE(s.Enabled());
+  EXPECT_EQ(s.Level(), el128bit);
+  EXPECT_EQ(s.OwnerPassword(), "");
+  EXPECT_EQ(s.UserPassword(), "");
+  EXPECT_EQ(s.UserPermissions(), TzkUserPermissions::All());
+  EXPECT_TRUE(s.ChangeAllowed());
+}
+
+// Each setter refuses on locked settings, also when given the value already held,
+// and leaves the stored values alone.
+TEST(EncryptionSettings, LockedSettingsRefuseEverySetter) {
+  const std::pair<const char*, std::function<void(TzkPDFEncryptionSettings&)>> setters[] = {
+      {"Enabled same", [](auto& s) { s.SetEnabled(true); }},
+      {"Enabled other", [](auto& s) { s.SetEnabled(false); }},
+      {"Level same", [](auto& s) { s.SetLevel(el40bit); }},
+      {"Level other", [](auto& s) { s.SetLevel(el128bit); }},
+      {"OwnerPassword", [](auto& s) { s.SetOwnerPassword("x"); }},
+      {"UserPassword same", [](auto& s) { s.SetUserPassword("user"); }},
+      {"UserPermissions same", [](auto& s) { s.SetUserPermissions({AllowPrint}); }},
+  };
+  for (const auto& [name, set] : setters) {
+    TzkPDFEncryptionSettings s;
+    s.SetEnabled(true);
+    s.SetLevel(el40bit);
+    s.SetOwnerPassword("owner");
+    s.SetUserPassword("user");
+    s.SetUserPermissions({AllowPrint});
+    s.DisallowChange();
+    EXPECT_EQ(ThrownMessage([&] { set(s); }), "User cannot change encryption settings") << name;
+    EXPECT_TRUE(s.Enabled()) << name;
+    EXPECT_EQ(s.Level(), el40bit) << name;
+    EXPECT_EQ(s.StoredOwnerPassword(), "owner") << name;
+    EXPECT_EQ(s.UserPassword(), "user") << name;
+    EXPECT_EQ(s.UserPermissions(), TzkUserPermissions{AllowPrint}) << name;
+  }
+}
+
+TEST(EncryptionSettings, OwnerPasswordReadsEmptyWhileLockedButStaysStored) {
+  TzkPDFEncryptionSettings s;
+  s.SetOwnerPassword("Tarnwick20240102030405123");
+  s.SetUserPassword("user");
+  EXPECT_EQ(s.OwnerPassword(), "Tarnwick20240102030405123");
+  s.DisallowChange();
+  EXPECT_EQ(s.OwnerPassword(), "");
+  EXPECT_EQ(s.UserPassword(), "user");
+  EXPECT_EQ(s.StoredOwnerPassword(), "Tarnwick20240102030405123");
+}
+
+// ---------------------------------------------------------------------------
+// Byte-level algorithms
+
+TEST(SecurityHandler, PaddingTakesAtMost32BytesAndCompletesWithThePadding) {
+  const std::string pad(kPasswordPadding);
+  const struct {
+    std::string password;
+    std::string padded;
+  } cases[] = {
+      {"", pad},
+      {"abc", "abc" + pad.substr(0, 29)},
+      {std::string(32, 'p'), std::string(32, 'p')},
+      {std::string(32, 'p') + "ignored", std::string(32, 'p')},
+      {std::string("\0\0", 2), std::string("\0\0", 2) + pad.substr(0, 30)},
+  };
+  for (const auto& c : cases) EXPECT_EQ(TzkBasePDFCrypt::PadPassword(c.password), c.padded);
+}
+
+TEST(SecurityHandler, PermissionValueByLevel) {
+  const auto all = TzkUserPermissions::All();
+  const struct {
+    const char* name;
+    TzkPDFEncryptionLevel level;
+    TzkUserPermissions permissions;
+    int32_t p;
+  } cases[] = {
+      {"all, 40", el40bit, all, -4},
+      {"all, 128", el128bit, all, -4},
+      {"none, 40", el40bit, {}, -64},
+      {"none, 128", el128bit, {}, -3904},
+      {"no form fill, 40", el40bit, all - AllowFormFill, -4},
+      {"extended four ignored at 40", el40bit,
+       TzkUserPermissions{AllowPrint, AllowModify, AllowCopy, AllowAnnotation}, -4},
+      {"only the extended four at 40", el40bit,
+       TzkUserPermissions{AllowFormFill, AllowAccessibility, AllowDocAssembly, AllowHighResPrint},
+       -64},
+      {"no print, 128: high-res bit dropped too", el128bit, all - AllowPrint, -4 - 4 - 2048},
+      {"high-res without print, 128", el128bit, {AllowHighResPrint}, -3904},
+      {"print and high-res, 128", el128bit, {AllowPrint, AllowHighResPrint}, -3904 + 4 + 2048},
+      {"no copy, 128", el128bit, all - AllowCopy, -4 - 16},
+      {"form fill only, 128", el128bit, {AllowFormFill}, -3904 + 256},
+      {"assembly and accessibility, 128", el128bit, {AllowDocAssembly, AllowAccessibility},
+       -3904 + 1024 + 512},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(TzkBasePDFCrypt::ComputeP(c.level, c.permissions), c.p) << c.name;
+}
+
+TEST(SecurityHandler, PermissionsGrantedByP) {
+  const auto all = TzkUserPermissions::All();
+  const struct {
+    const char* name;
+    uint32_t p;
+    bool extended;
+    TzkUserPermissions expected;
+  } cases[] = {
+      {"-4 grants all", uint32_t(-4), true, all},
+      {"-3904 grants none", uint32_t(-3904), true, {}},
+      {"-64 at 40 bits keeps the four extended", uint32_t(-64), false,
+       TzkUserPermissions{AllowFormFill, AllowAccessibility, AllowDocAssembly, AllowHighResPrint}},
+      {"no copy at 40 bits", uint32_t(-4 - 16), false, all - AllowCopy},
+      {"no print at 128 bits", uint32_t(-4 - 4 - 2048), true, all - AllowPrint - AllowHighResPrint},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(TzkBasePDFCrypt::PermissionsFromP(c.p, c.extended), c.expected) << c.name;
+}
+
+TEST(SecurityHandler, ObjectKeyTakesThreeNumberBytesAndTwoGenerationBytes) {
+  const std::string key5 = FromHex("0102030405");
+  const struct {
+    int32_t number, generation;
+    std::string tail;
+  } cases[] = {
+      {5, 1, FromHex("0500000100")},
+      {0x12345678, 0x00010002, FromHex("7856340200")},
+      {0, 0, FromHex("0000000000")},
+      {-1, 65535, FromHex("ffffffffff")},
+  };
+  for (const auto& c : cases) {
+    const std::string in = TzkBasePDFCrypt::ObjectKeyInput(key5, c.number, c.generation);
+    EXPECT_EQ(in, key5 + c.tail) << c.number;
+  }
+  EXPECT_EQ(TzkBasePDFCrypt::ObjectKey(key5, 5, 1).size(), 10u);
+  EXPECT_EQ(TzkBasePDFCrypt::ObjectKey(std::string(16, 'k'), 5, 1).size(), 16u);
+  // Numbers differing only above the three low bytes share their key.
+  EXPECT_EQ(TzkBasePDFCrypt::ObjectKey(key5, 5, 1), TzkBasePDFCrypt::ObjectKey(key5, 0x01000005, 0x00010001));
+  EXPECT_NE(TzkBasePDFCrypt::ObjectKey(key5, 5, 1), TzkBasePDFCrypt::ObjectKey(key5, 5, 0));
+}
+
+// ---------------------------------------------------------------------------
+// Writing side against reading side
+
+TzkPDFEncryptionSettings Settings(TzkPDFEncryptionLevel level, std::string owner,
+                                  std::string user, TzkUserPermissions permissions) {
+  TzkPDFEncryptionSettings s;
+  s.SetEnabled(true);
+  s.SetLevel(level);
+  s.SetOwnerPassword(std::move(owner));
+  s.SetUserPassword(std::move(user));
+  s.SetUserPermissions(permissions);
+  return s;
+}
+
+TzkPDFDecrypt ReaderFor(const TzkPDFEncryption& w) {
+  TzkPDFDecrypt r;
+  r.SetLevel(w.Level());
+  r.SetFileID(w.FileID());
+  r.SetO(w.O());
+  r.SetU(w.U());
+  r.SetP(w.P());
+  return r;
+}
+
+TEST(SecurityHandler, WrittenValuesOpenWithTheirPasswords) {
+  const std::string longUser = std::string(32, 'L') + "tail one";
+  const struct {
+    const char* name;
+    TzkPDFEncryptionLevel level;
+    std::string owner, user;
+    std::string ownerTry, userTry, wrong;
+    std::string recoveredUser;
+  } cases[] = {
+      {"40 both set", el40bit, "OWNER", "USER", "OWNER", "USER", "user", "USER"},
+      {"128 both set", el128bit, "OWNER", "USER", "OWNER", "USER", "OWNER2", "USER"},
+      {"40 empty owner takes the user password", el40bit, "", "USER", "USER", "USER", "", "USER"},
+      {"128 empty owner takes the user password", el128bit, "", "USER", "USER", "USER", "",
+       "USER"},
+      {"128 both empty", el128bit, "", "", "", "", "x", ""},
+      {"40 both empty", el40bit, "", "", "", "", "x", ""},
+      {"128 empty user", el128bit, "OWNER", "", "OWNER", "", "USER", ""},
+      {"128 long user: first 32 bytes count", el128bit, "OWNER", longUser, "OWNER",
+       std::string(32, 'L') + "other tail", std::string(31, 'L'), std::string(32, 'L')},
+      // A password holding the first two padding bytes must come back whole.
+      {"128 user holding 28 BF", el128bit, "OWNER", "a(\xBFz", "OWNER", "a(\xBFz", "a", "a(\xBFz"},
+      {"40 user ending in 28", el40bit, "OWNER", "pw(", "OWNER", "pw(", "pw", "pw("},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TzkPDFEncryption w("Output1.pdf", Settings(c.level, c.owner, c.user, TzkUserPermissions::All()),
+                       "D:20240102030405");
+    ASSERT_EQ(w.FileID().size(), 16u);
+    ASSERT_EQ(w.O().size(), 32u);
+    ASSERT_EQ(w.U().size(), 32u);
+    ASSERT_EQ(w.KeyLength(), c.level == el40bit ? 5u : 16u);
+
+    TzkPDFDecrypt owner = ReaderFor(w);
+    std::string recovered = "unset";
+    ASSERT_TRUE(owner.CheckOwnerPassword(c.ownerTry, &recovered));
+    EXPECT_TRUE(owner.IsOwner());
+    EXPECT_EQ(recovered, c.recoveredUser);
+    EXPECT_EQ(owner.Key(), w.Key());
+    TzkPDFDecrypt again = ReaderFor(w);
+    EXPECT_TRUE(again.CheckUserPassword(recovered)) << "recovered password opens the file";
+
+    TzkPDFDecrypt user = ReaderFor(w);
+    ASSERT_TRUE(user.CheckUserPassword(c.userTry));
+    EXPECT_FALSE(user.IsOwner());
+    EXPECT_EQ(user.Key(), w.Key());
+
+    TzkPDFDecrypt wrong = ReaderFor(w);
+    EXPECT_FALSE(wrong.CheckOwnerPassword(c.wrong));
+    EXPECT_FALSE(wrong.CheckUserPassword(c.wrong));
+    EXPECT_FALSE(wrong.IsOwner());
+
+    const std::string plain = "BT /F1 12 Tf (Hello) Tj ET";
+    std::string data = w.Encrypted(plain, 7);
+    EXPECT_NE(data, plain);
+    user.Decrypt(data, 7, 0);
+    EXPECT_EQ(data, plain);
+  }
+}
+
+TEST(SecurityHandler, OwnerCheckRecoversAll32BytesWithoutPaddingPair) {
+  const std::string user32 = "0123456789abcdefghijklmnopqrstuv";
+  TzkPDFEncryption w(Settings(el128bit, "OWNER", user32, TzkUserPermissions::All()),
+                     std::string(16, '\x11'));
+  TzkPDFDecrypt r = ReaderFor(w);
+  std::string recovered;
+  ASSERT_TRUE(r.CheckOwnerPassword("OWNER", &recovered));
+  EXPECT_EQ(recovered, user32);
+}
+
+TEST(SecurityHandler, UserCheckRestrictsPermissionsAndOwnerCheckGrantsAll) {
+  const struct {
+    TzkPDFEncryptionLevel level;
+    TzkUserPermissions written, userGets;
+  } cases[] = {
+      {el128bit, TzkUserPermissions::All() - AllowPrint,
+       TzkUserPermissions::All() - AllowPrint - AllowHighResPrint},
+      {el40bit, TzkUserPermissions::All() - AllowCopy, TzkUserPermissions::All() - AllowCopy},
+      {el40bit, TzkUserPermissions{}, TzkUserPermissions{AllowFormFill, AllowAccessibility,
+                                                         AllowDocAssembly, AllowHighResPrint}},
+  };
+  for (const auto& c : cases) {
+    TzkPDFEncryption w("Output1.pdf", Settings(c.level, "o", "u", c.written), "");
+    TzkPDFDecrypt user = ReaderFor(w);
+    ASSERT_TRUE(user.CheckUserPassword("u"));
+    EXPECT_EQ(user.Permissions(), c.userGets) << int(c.written.Byte());
+    TzkPDFDecrypt owner = ReaderFor(w);
+    ASSERT_TRUE(owner.CheckOwnerPassword("o"));
+    EXPECT_EQ(owner.Permissions(), TzkUserPermissions::All());
+  }
+}
+
+TEST(SecurityHandler, FailedCheckKeepsThePreviousKey) {
+  TzkPDFEncryption w("Output1.pdf", Settings(el128bit, "o", "u", TzkUserPermissions::All()), "");
+  TzkPDFDecrypt r = ReaderFor(w);
+  ASSERT_TRUE(r.CheckUserPassword("u"));
+  EXPECT_FALSE(r.CheckUserPassword("nope"));
+  EXPECT_FALSE(r.CheckOwnerPassword("nope"));
+  EXPECT_EQ(r.Key(), w.Key());
+}
+
+TEST(SecurityHandler, PWrittenUnsignedOrSignedGivesTheSameKeys) {
+  TzkPDFEncryption w("Output1.pdf", Settings(el128bit, "o", "u", TzkUserPermissions{}), "");
+  ASSERT_EQ(w.P(), -3904);
+  TzkPDFDecrypt r = ReaderFor(w);
+  r.SetP(4294963392LL);
+  EXPECT_EQ(r.PBytes(), FromHex("c0f0ffff"));
+  ASSERT_TRUE(r.CheckUserPassword("u"));
+  EXPECT_EQ(r.Key(), w.Key());
+  // A positive value above 65535 keeps its high bytes.
+  r.SetP(0x0001F0C0);
+  EXPECT_EQ(r.PBytes(), FromHex("c0f00100"));
+}
+
+TEST(SecurityHandler, FileIdentifierFromSeedNameAndDate) {
+  const auto s = Settings(el40bit, "o", "u", TzkUserPermissions::All());
+  TzkPDFEncryption a("Output1.pdf", s, "D:20240102");
+  TzkPDFEncryption b("Output1.pdf", s, "D:20240103");
+  TzkPDFEncryption c("Output1.pdf", s, "");
+  // MD5("Output1.pdf") and MD5("Output1.pdfD:20240102"), worked out with md5sum.
+  EXPECT_EQ(c.FileID(), FromHex("91c46192d01bc5ef2a13e101cf4ccf84"));
+  EXPECT_EQ(a.FileID(), FromHex("affb0e9261b45f4fed4d4f477578d32a"));
+  EXPECT_NE(a.FileID(), b.FileID());
+  EXPECT_NE(a.U(), b.U());
+}
+
+// A document opened with its user password has locked settings; written again it
+// must carry its random owner password, not an owner password equal to the user's.
+TEST(SecurityHandler, LockedSettingsAreWrittenWithTheStoredOwnerPassword) {
+  TzkPDFEncryptionSettings s = Settings(el128bit, "Tarnwick20240101000000777", "u",
+                                        TzkUserPermissions::All() - AllowPrint);
+  s.DisallowChange();
+  TzkPDFEncryption w("Output1.pdf", s, "");
+  EXPECT_EQ(w.OwnerPassword(), "Tarnwick20240101000000777");
+  TzkPDFDecrypt r = ReaderFor(w);
+  EXPECT_FALSE(r.CheckOwnerPassword("u")) << "the user password must not give owner rights";
+  EXPECT_TRUE(r.CheckOwnerPassword("Tarnwick20240101000000777"));
+}
+
+TEST(SecurityHandler, RevisionAndKeyLengthFromTheDictionaryValues) {
+  const struct {
+    int revision, bits;
+    size_t keyLength;
+    TzkPDFEncryptionLevel level;
+    const char* error;
+  } cases[] = {
+      {2, 40, 5, el40bit, nullptr},
+      {2, 128, 5, el40bit, nullptr},
+      {3, 40, 5, el40bit, nullptr},
+      {3, 56, 7, el128bit, nullptr},
+      {3, 128, 16, el128bit, nullptr},
+      {3, 129, 0, el40bit, "Invalid key length 129 in encryption dictionary"},
+      {3, 136, 0, el40bit, "Invalid key length 136 in encryption dictionary"},
+      {3, 32, 0, el40bit, "Invalid key length 32 in encryption dictionary"},
+      {4, 128, 0, el40bit, "Unsupported security handler revision 4"},
+      {1, 40, 0, el40bit, "Unsupported security handler revision 1"},
+  };
+  for (const auto& c : cases) {
+    TzkPDFDecrypt r;
+    if (c.error) {
+      EXPECT_EQ(ThrownMessage([&] { r.SetRevision(c.revision, c.bits); }), c.error);
+      continue;
+    }
+    r.SetRevision(c.revision, c.bits);
+    EXPECT_EQ(r.Revision(), c.revision);
+    EXPECT_EQ(r.KeyLength(), c.keyLength);
+    EXPECT_EQ(r.Level(), c.level);
+  }
+}
+
+}  // namespace
+}  // namespace sarvane::pdf
