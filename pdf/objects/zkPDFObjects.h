@@ -5,3 +5,4 @@
 #include "pdf/objects/zkPDFObject.h"
 #include "pdf/objects/zkPDFResStrings.h"
 #include "pdf/objects/zkPDFText.h"
+#include "pdf/objects/zkPDFParser.h"

@@ -1,0 +1,126 @@
+#pragma once
+// TzkPDFStreamReader: the tokenizer and object parser. It reads from bytes
+// held in memory (a whole file, or decoded object-stream data); positions
+// are byte offsets into that data.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "pdf/objects/zkClasses.h"
+#include "pdf/objects/zkPDFObject.h"
+
+namespace sarvane::pdf {
+
+// Decrypts bytes in place for the object (number, generation) they belong to.
+using TzkDecryptHook = std::function<void(std::string& bytes, int32_t objectNumber, int32_t generation)>;
+
+class TzkPDFStreamReader {
+ public:
+  // Arrays, dictionaries and object headers nested deeper than this raise
+  // the read error of the construct being opened.
+  static constexpr int32_t kMaxNestingDepth = 500;
+
+  // Over the whole of data (shared, not copied).
+  TzkPDFStreamReader(int32_t documentNumber, std::shared_ptr<const std::string> data);
+  // Over data[offset, offset + length) of shared data (clamped to its size).
+  TzkPDFStreamReader(int32_t documentNumber, std::shared_ptr<const std::string> data, size_t offset,
+                     size_t length);
+  // Over bytes it takes over (for example decoded object-stream data).
+  TzkPDFStreamReader(int32_t documentNumber, std::string data);
+
+  // -- state
+  int32_t DocumentNumber() const { return documentNumber_; }
+  void SetDocumentNumber(int32_t n) { documentNumber_ = n; }
+  // The object whose strings are being read; set when an object header is
+  // parsed, and by the cross-reference layer when it positions the reader.
+  int32_t CurrentObjectNumber() const { return currentObjectNumber_; }
+  int32_t CurrentGeneration() const { return currentGeneration_; }
+  void SetCurrentObject(int32_t objectNumber, int32_t generation) {
+    currentObjectNumber_ = objectNumber;
+    currentGeneration_ = generation;
+  }
+  void SetCurrentObjectNumber(int32_t n) { currentObjectNumber_ = n; }
+  void SetCurrentGeneration(int32_t g) { currentGeneration_ = g; }
+  // Installed once the encryption dictionary has been checked; an empty
+  // function removes it.
+  void SetDecryptHook(TzkDecryptHook hook) { decrypt_ = std::move(hook); }
+  bool HasDecryptHook() const { return static_cast<bool>(decrypt_); }
+
+  // -- the data
+  std::string_view Data() const { return data_; }
+  const std::shared_ptr<const std::string>& SharedData() const { return owner_; }
+  int64_t Size() const { return static_cast<int64_t>(data_.size()); }
+  int64_t Position() const { return static_cast<int64_t>(pos_); }
+  // Positions are clamped to 0..Size().
+  void Seek(int64_t position);
+  // True when no byte is left.
+  bool EndOfData() const { return pos_ >= data_.size(); }
+
+  // -- characters
+  // One byte; 0 when none is left (the position then stays).
+  char ReadChar() { return pos_ < data_.size() ? data_[pos_++] : '\0'; }
+  // The next byte without moving; 0 when none is left.
+  char PeekChar() const { return pos_ < data_.size() ? data_[pos_] : '\0'; }
+  void StepBack() {
+    if (pos_ > 0) --pos_;
+  }
+  void Skip(int64_t count) { Seek(Position() + count); }
+  // Up to count bytes (fewer at the end of the data). The view stays valid
+  // as long as the reader's data.
+  std::string_view ReadText(int64_t count);
+  std::string_view PeekText(int64_t count) const;
+
+  // -- tokens
+  void SkipWhitespace();
+  std::string_view ReadToken();
+  std::string_view PeekToken();
+
+  // -- objects (each skips white space first)
+  // The next object, or nullptr when the next byte closes a construct.
+  TzkPDFObjectPtr ReadObject();
+  std::unique_ptr<TzkPDFStringObject> ReadString();
+  std::unique_ptr<TzkPDFNameObject> ReadName();
+  std::unique_ptr<TzkPDFArrayObject> ReadArray();
+  std::unique_ptr<TzkPDFDictObject> ReadDictionary();
+  // The data between "stream" and "endstream". A length that does not lead
+  // to "endstream" is corrected by searching for it (first backwards within
+  // the data, then forwards); lengthCorrected tells whether that happened.
+  std::unique_ptr<TzkMemoryStream> ReadStreamData(int64_t length, int32_t objectNumber, int32_t generation,
+                                                  bool* lengthCorrected = nullptr);
+
+  // -- file level
+  // The minor version 0..7 of the "%PDF-1.x" header at byte 0.
+  int32_t ReadHeader();
+  // The offset written after the last "startxref".
+  int64_t FindStartXRef() const;
+  // The dictionary after the next "trailer" keyword.
+  std::unique_ptr<TzkPDFDictObject> ReadTrailer();
+
+  // Character classes.
+  static bool IsWhitespace(char c) { return c == 0 || c == 9 || c == 10 || c == 13 || c == 32; }
+  static bool IsTokenDelimiter(char c) { return kDelimiters[static_cast<unsigned char>(c)] != 0; }
+  static bool IsNameDelimiter(char c) { return c != 0 && IsTokenDelimiter(c); }
+
+ private:
+  static const unsigned char kDelimiters[256];
+
+  TzkPDFObjectPtr ReadNumberOrReference();
+  void Decrypt(std::string& bytes, int32_t objectNumber, int32_t generation) const {
+    if (decrypt_) decrypt_(bytes, objectNumber, generation);
+  }
+  // Depth of nested constructs; raises through raise() when too deep.
+  struct DepthGuard;
+
+  std::shared_ptr<const std::string> owner_;
+  std::string_view data_;
+  size_t pos_ = 0;
+  int32_t depth_ = 0;
+  int32_t documentNumber_;
+  int32_t currentObjectNumber_ = 0;
+  int32_t currentGeneration_ = 0;
+  TzkDecryptHook decrypt_;
+};
+
+}  // namespace sarvane::pdf
