@@ -6,6 +6,8 @@
 #include "pdf/crypt/zkCryptResStrings.h"
 #include "pdf/crypt/zkMD5.h"
 #include "pdf/crypt/zkRC4.h"
+#include "pdf/objects/zkPDFObjects.h"
+#include "pdf/objects/zkPDFXRef.h"
 #include "platform/Exception.h"
 
 namespace sarvane::pdf {
@@ -253,8 +255,79 @@ void TzkPDFEncryption::Derive(const TzkPDFEncryptionSettings& settings) {
   key_.resize(16, '\0');
 }
 
+namespace {
+std::unique_ptr<TzkPDFStringObject> HexString(std::string_view bytes) {
+  return std::make_unique<TzkPDFStringObject>("<" + BytesToHex(bytes) + ">", true);
+}
+}  // namespace
+
+std::unique_ptr<TzkPDFArrayObject> TzkPDFEncryption::CreateFileIDArray() const {
+  auto id = std::make_unique<TzkPDFArrayObject>();
+  id->Add(HexString(fileId_));
+  id->Add(HexString(fileId_));
+  return id;
+}
+
+std::unique_ptr<TzkPDFDictObject> TzkPDFEncryption::CreateEncryptionDictionary() const {
+  auto dict = std::make_unique<TzkPDFDictObject>();
+  dict->AddName("/Filter", "/Standard");
+  dict->AddValue("/O", HexString(o_));
+  dict->AddValue("/U", HexString(u_));
+  dict->AddInteger("/P", p_);
+  dict->AddInteger("/V", revision_ >= 3 ? 2 : 1);
+  dict->AddInteger("/R", revision_);
+  dict->AddInteger("/Length", int32_t(keyLength_ * 8));
+  return dict;
+}
+
+std::unique_ptr<TzkPDFDictObject> TzkPDFEncryption::CreateEncryptionDictionary(
+    TzkPDFTrailer& trailer) const {
+  auto dict = CreateEncryptionDictionary();
+  trailer.Identifier = CreateFileIDArray();
+  return dict;
+}
+
 // ---------------------------------------------------------------------------
 // Reading side
+
+namespace {
+// The bytes a string object denotes: hexadecimal digits decoded, literal
+// content as it stands.
+std::string StringBytes(const TzkPDFStringObject& s) {
+  return s.IsHex() ? HexToBytes(s.Content()) : s.Content();
+}
+}  // namespace
+
+void TzkPDFDecrypt::ReadEncryptionDictionary(const TzkPDFDictObject& encrypt,
+                                             const TzkPDFArrayObject* identifier) {
+  fileId_.clear();
+  if (identifier && identifier->Count() > 0) {
+    const auto* first = ObjectAs<TzkPDFStringObject>(identifier->ItemAt(0));
+    if (!first) throw Exception(SInvalidFileId);
+    fileId_ = StringBytes(*first);
+  }
+
+  const auto* o = encrypt.LookupAs<TzkPDFStringObject>("/O");
+  if (!o) throw Exception(SInvalidOwnerKey);
+  SetO(StringBytes(*o));
+  const auto* u = encrypt.LookupAs<TzkPDFStringObject>("/U");
+  if (!u) throw Exception(SInvalidUserKey);
+  SetU(StringBytes(*u));
+
+  const TzkPDFObject* p = encrypt.Lookup("/P");
+  if (const auto* i = ObjectAs<TzkPDFIntegerObject>(p))
+    SetP(i->Value());
+  else if (const auto* i64 = ObjectAs<TzkPDFInt64Object>(p))
+    SetP(i64->Value());
+  else
+    throw EInvalidPermission();
+
+  int bits = 40;
+  if (const auto* length = encrypt.LookupAs<TzkPDFIntegerObject>("/Length")) bits = length->Value();
+  int revision = bits == 40 ? 2 : 3;
+  if (const auto* r = encrypt.LookupAs<TzkPDFIntegerObject>("/R")) revision = r->Value();
+  SetRevision(revision, bits);
+}
 
 namespace {
 void Fill32(std::string& target, std::string_view bytes) {

@@ -13,6 +13,7 @@ namespace sarvane::pdf {
 class TzkPDFObject;
 class TzkPDFDictObject;
 class TzkPDFArrayObject;
+struct TzkPDFTrailer;
 
 enum TzkPDFEncryptionLevel : uint8_t { el40bit, el128bit };
 
@@ -188,6 +189,13 @@ class TzkPDFEncryption : public TzkBasePDFCrypt {
     return out;
   }
 
+  // A new encryption dictionary (/Filter /Standard, /O, /U, /P, /V, /R,
+  // /Length in this order). Replaces the trailer's /ID by CreateFileIDArray().
+  std::unique_ptr<TzkPDFDictObject> CreateEncryptionDictionary(TzkPDFTrailer& trailer) const;
+  std::unique_ptr<TzkPDFDictObject> CreateEncryptionDictionary() const;
+  // Two equal hexadecimal strings holding the file identifier.
+  std::unique_ptr<TzkPDFArrayObject> CreateFileIDArray() const;
+
  private:
   void Derive(const TzkPDFEncryptionSettings& settings);
 
@@ -220,10 +228,15 @@ class TzkPDFDecrypt : public TzkBasePDFCrypt {
   // Shorthand: el40bit is revision 2, el128bit revision 3 with 128 bits.
   void SetLevel(TzkPDFEncryptionLevel level);
 
-  // Takes /O, /U, /P, /R and /Length from the encryption dictionary and the
-  // file identifier from the first element of the trailer's /ID (idArray may
-  // be null). Raises Exception or EInvalidPermission on unusable entries.
-  void ReadEncryptionDictionary(const TzkPDFDictObject& encrypt, const TzkPDFObject* idArray);
+  // Takes /O, /U, /P, /R and /Length from the (resolved) encryption
+  // dictionary and the file identifier from the first element of the
+  // trailer's /ID (null or empty: no identifier). The check algorithm follows
+  // /R and the key length /Length (40 when absent); without /R a /Length of
+  // 40 means revision 2 and any other revision 3. Raises Exception ("Invalid
+  // FileId.", "Invalid Owner Key.", "Invalid User Key.", unsupported revision
+  // or key length) or EInvalidPermission.
+  void ReadEncryptionDictionary(const TzkPDFDictObject& encrypt,
+                                const TzkPDFArrayObject* identifier);
 
   // On success sets the owner flag and the file key; `userPassword`, when
   // given, receives the user password recovered from O.

@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+#include "pdf/objects/zkPDFObjects.h"
+#include "pdf/objects/zkPDFXRef.h"
 #include "platform/Exception.h"
 
 namespace sarvane::pdf {
@@ -375,6 +377,211 @@ TEST(SecurityHandler, RevisionAndKeyLengthFromTheDictionaryValues) {
     EXPECT_EQ(r.KeyLength(), c.keyLength);
     EXPECT_EQ(r.Level(), c.level);
   }
+}
+
+}  // namespace
+}  // namespace sarvane::pdf
+
+// ---------------------------------------------------------------------------
+// Encryption dictionary
+
+namespace sarvane::pdf {
+namespace {
+
+TEST(EncryptionDictionary, BuiltInOrderWithHexValuesAndReplacesTheIdentifier) {
+  const struct {
+    TzkPDFEncryptionLevel level;
+    int v, r, length;
+  } cases[] = {{el40bit, 1, 2, 40}, {el128bit, 2, 3, 128}};
+  for (const auto& c : cases) {
+    TzkPDFEncryption w("Output1.pdf",
+                       Settings(c.level, "o", "u", TzkUserPermissions::All() - AllowCopy), "D:1");
+    TzkPDFTrailer trailer;
+    trailer.Identifier = std::make_unique<TzkPDFArrayObject>();
+    trailer.Identifier->Add(TzkPDFStringObject::Literal("old"));
+    auto dict = w.CreateEncryptionDictionary(trailer);
+
+    const char* keys[] = {"/Filter", "/O", "/U", "/P", "/V", "/R", "/Length"};
+    ASSERT_EQ(dict->Count(), 7);
+    for (int i = 0; i < 7; ++i) EXPECT_EQ(dict->KeyAt(i)->Text(), keys[i]);
+    EXPECT_EQ(dict->LookupAs<TzkPDFNameObject>("/Filter")->Text(), "/Standard");
+    const auto* o = dict->LookupAs<TzkPDFStringObject>("/O");
+    ASSERT_TRUE(o && o->IsHex());
+    EXPECT_EQ(o->Text(), "<" + BytesToHex(w.O()) + ">");
+    EXPECT_EQ(o->Text().size(), 66u);
+    EXPECT_EQ(dict->LookupAs<TzkPDFStringObject>("/U")->Text(), "<" + BytesToHex(w.U()) + ">");
+    EXPECT_EQ(dict->LookupAs<TzkPDFIntegerObject>("/P")->Value(), w.P());
+    EXPECT_EQ(dict->LookupAs<TzkPDFIntegerObject>("/V")->Value(), c.v);
+    EXPECT_EQ(dict->LookupAs<TzkPDFIntegerObject>("/R")->Value(), c.r);
+    EXPECT_EQ(dict->LookupAs<TzkPDFIntegerObject>("/Length")->Value(), c.length);
+
+    ASSERT_TRUE(trailer.Identifier);
+    ASSERT_EQ(trailer.Identifier->Count(), 2);
+    for (int i = 0; i < 2; ++i) {
+      const auto* id = ObjectAs<TzkPDFStringObject>(trailer.Identifier->ItemAt(i));
+      ASSERT_TRUE(id && id->IsHex());
+      EXPECT_EQ(id->Text(), "<" + BytesToHex(w.FileID()) + ">");
+      EXPECT_EQ(id->Text().size(), 34u);
+    }
+    // What was written reads back and opens.
+    TzkPDFDecrypt r;
+    r.ReadEncryptionDictionary(*dict, trailer.Identifier.get());
+    EXPECT_EQ(r.FileID(), w.FileID());
+    EXPECT_EQ(r.Level(), c.level);
+    EXPECT_TRUE(r.CheckUserPassword("u"));
+    EXPECT_EQ(r.Permissions(), TzkUserPermissions::All() - AllowCopy);
+  }
+}
+
+std::unique_ptr<TzkPDFArrayObject> IdArray(TzkPDFObjectPtr first) {
+  auto a = std::make_unique<TzkPDFArrayObject>();
+  if (first) {
+    a->Add(first->Clone());
+    a->Add(std::move(first));
+  }
+  return a;
+}
+
+// A dictionary such as another writer might produce: the file identifier as a
+// literal or hex string of any length, /P signed or unsigned, /R and /Length
+// as given.
+struct ForeignFile {
+  std::string fileId;
+  bool hexStrings = true;
+  int revision = 3;
+  int lengthBits = 128;  // 0: no /Length entry
+  bool writeR = true;
+  bool unsignedP = false;
+};
+
+void BuildForeign(const ForeignFile& f, std::string_view owner, std::string_view user, int32_t p,
+                  std::unique_ptr<TzkPDFDictObject>& dict, std::unique_ptr<TzkPDFArrayObject>& id) {
+  const size_t n = f.revision == 2 ? 5 : size_t((f.lengthBits ? f.lengthBits : 40) / 8);
+  const std::string pu = TzkBasePDFCrypt::PadPassword(user);
+  const std::string o =
+      TzkBasePDFCrypt::ComputeO(TzkBasePDFCrypt::PadPassword(owner), pu, f.revision, n);
+  const std::string key = TzkBasePDFCrypt::ComputeFileKey(pu, o, uint32_t(p), f.fileId, f.revision, n);
+  const std::string u = TzkBasePDFCrypt::ComputeU(key, f.fileId, f.revision);
+  auto str = [&](const std::string& bytes) -> TzkPDFObjectPtr {
+    if (f.hexStrings) return std::make_unique<TzkPDFStringObject>("<" + BytesToHex(bytes) + ">", true);
+    return TzkPDFStringObject::Literal(bytes);
+  };
+  dict = std::make_unique<TzkPDFDictObject>();
+  dict->AddName("/Filter", "/Standard");
+  dict->AddValue("/O", str(o));
+  dict->AddValue("/U", str(u));
+  if (f.unsignedP)
+    dict->AddValue("/P", std::make_unique<TzkPDFInt64Object>(int64_t(uint32_t(p))));
+  else
+    dict->AddInteger("/P", p);
+  if (f.writeR) dict->AddInteger("/R", f.revision);
+  if (f.lengthBits) dict->AddInteger("/Length", f.lengthBits);
+  id = f.fileId.empty() ? nullptr : IdArray(str(f.fileId));
+}
+
+TEST(EncryptionDictionary, ReadsForeignVariantsAndOpensThem) {
+  const std::string id16 = FromHex("fa075a5e4f644cd7a0e4fba236793567");
+  const struct {
+    const char* name;
+    ForeignFile file;
+    size_t keyLength;
+    TzkPDFEncryptionLevel level;
+  } cases[] = {
+      {"R3 128 hex", {id16}, 16, el128bit},
+      {"R3 128 literal strings", {id16, false}, 16, el128bit},
+      {"R2 40", {id16, true, 2, 40}, 5, el40bit},
+      {"R3 with a 40-bit key", {id16, true, 3, 40}, 5, el40bit},
+      {"R3 without /Length", {id16, true, 3, 0}, 5, el40bit},
+      {"R3 with a 56-bit key", {id16, true, 3, 56}, 7, el128bit},
+      {"no /R, /Length 128", {id16, true, 3, 128, false}, 16, el128bit},
+      {"no /R, no /Length", {id16, true, 2, 0, false}, 5, el40bit},
+      {"identifier of 8 bytes", {"12345678", false}, 16, el128bit},
+      {"identifier of 24 bytes", {std::string(24, '\xA5')}, 16, el128bit},
+      {"no identifier", {""}, 16, el128bit},
+      {"unsigned /P", {id16, true, 3, 128, true, true}, 16, el128bit},
+  };
+  const int32_t p = TzkBasePDFCrypt::ComputeP(el128bit, TzkUserPermissions::All() - AllowPrint);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::unique_ptr<TzkPDFDictObject> dict;
+    std::unique_ptr<TzkPDFArrayObject> id;
+    BuildForeign(c.file, "OWNER", "USER", p, dict, id);
+    TzkPDFDecrypt r;
+    r.ReadEncryptionDictionary(*dict, id.get());
+    EXPECT_EQ(r.FileID(), c.file.fileId);
+    EXPECT_EQ(r.KeyLength(), c.keyLength);
+    EXPECT_EQ(r.Level(), c.level);
+    EXPECT_EQ(r.P(), uint32_t(p));
+    std::string recovered;
+    EXPECT_TRUE(r.CheckOwnerPassword("OWNER", &recovered));
+    EXPECT_EQ(recovered, "USER");
+    TzkPDFDecrypt u;
+    u.ReadEncryptionDictionary(*dict, id.get());
+    EXPECT_TRUE(u.CheckUserPassword("USER"));
+    EXPECT_FALSE(u.CheckUserPassword("OWNER"));
+    EXPECT_EQ(u.Key(), r.Key());
+  }
+}
+
+TEST(EncryptionDictionary, EmptyIdentifierArrayMeansNoIdentifier) {
+  std::unique_ptr<TzkPDFDictObject> dict;
+  std::unique_ptr<TzkPDFArrayObject> id;
+  BuildForeign({""}, "o", "u", -4, dict, id);
+  TzkPDFArrayObject empty;
+  TzkPDFDecrypt r;
+  r.ReadEncryptionDictionary(*dict, &empty);
+  EXPECT_EQ(r.FileID(), "");
+  EXPECT_TRUE(r.CheckUserPassword("u"));
+}
+
+TEST(EncryptionDictionary, UnusableEntriesRaiseTheirErrors) {
+  using Edit = std::function<void(TzkPDFDictObject&, std::unique_ptr<TzkPDFArrayObject>&)>;
+  const struct {
+    const char* name;
+    Edit edit;
+    const char* message;
+  } cases[] = {
+      {"no /O", [](auto& d, auto&) { d.Remove("/O"); }, "Invalid Owner Key."},
+      {"/O a name", [](auto& d, auto&) { d.SetName("/O", "/X"); }, "Invalid Owner Key."},
+      {"no /U", [](auto& d, auto&) { d.Remove("/U"); }, "Invalid User Key."},
+      {"/U an integer", [](auto& d, auto&) { d.SetInteger("/U", 1); }, "Invalid User Key."},
+      {"no /P", [](auto& d, auto&) { d.Remove("/P"); },
+       "Invalid permission in encryption dictionary"},
+      {"/P a real", [](auto& d, auto&) { d.SetValue("/P", std::make_unique<TzkPDFRealObject>(-4.0)); },
+       "Invalid permission in encryption dictionary"},
+      {"/ID element an integer", [](auto&, auto& id) { id = IdArray(std::make_unique<TzkPDFIntegerObject>(7)); },
+       "Invalid FileId."},
+      {"/R 4", [](auto& d, auto&) { d.SetInteger("/R", 4); }, "Unsupported security handler revision 4"},
+      {"/R 5", [](auto& d, auto&) { d.SetInteger("/R", 5); }, "Unsupported security handler revision 5"},
+      {"/Length 0", [](auto& d, auto&) { d.SetInteger("/Length", 0); },
+       "Invalid key length 0 in encryption dictionary"},
+      {"/Length 4096", [](auto& d, auto&) { d.SetInteger("/Length", 4096); },
+       "Invalid key length 4096 in encryption dictionary"},
+  };
+  for (const auto& c : cases) {
+    std::unique_ptr<TzkPDFDictObject> dict;
+    std::unique_ptr<TzkPDFArrayObject> id;
+    BuildForeign({"0123456789abcdef"}, "o", "u", -4, dict, id);
+    c.edit(*dict, id);
+    TzkPDFDecrypt r;
+    EXPECT_EQ(ThrownMessage([&] { r.ReadEncryptionDictionary(*dict, id.get()); }), c.message)
+        << c.name;
+  }
+}
+
+// O or U longer than 32 bytes: only the first 32 count.
+TEST(EncryptionDictionary, LongerOwnerAndUserValuesAreCutTo32Bytes) {
+  std::unique_ptr<TzkPDFDictObject> dict;
+  std::unique_ptr<TzkPDFArrayObject> id;
+  BuildForeign({"0123456789abcdef", false}, "o", "u", -4, dict, id);
+  for (const char* key : {"/O", "/U"}) {
+    auto* s = dict->LookupAs<TzkPDFStringObject>(key);
+    s->SetText("(" + s->Content() + "extra bytes)", false);
+  }
+  TzkPDFDecrypt r;
+  r.ReadEncryptionDictionary(*dict, id.get());
+  EXPECT_EQ(r.O().size(), 32u);
+  EXPECT_TRUE(r.CheckOwnerPassword("o"));
 }
 
 }  // namespace
