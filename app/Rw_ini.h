@@ -78,9 +78,12 @@ void WriteSettings(const std::string& fileName, const TSettings& settings);
 
 // The file form of a password: each byte XOR kPasswordMask, up to the first
 // byte that cannot be stored (a zero byte, or one that would scramble into
-// NUL, CR or LF; typed text never holds one). Applying it twice gives the
-// stored prefix of the text back, so it also unscrambles.
+// NUL, CR or LF; typed text never holds one). The stored text has the length
+// of what it keeps.
 std::string ScramblePassword(std::string_view text);
+// The same XOR back, up to the first byte that would unscramble to zero.
+// UnscramblePassword(ScramblePassword(p)) == p for every password without
+// the bytes 0x00, 0x12, 0x15, 0x1F.
 std::string UnscramblePassword(std::string_view stored);
 
 }  // namespace sarvane::app
