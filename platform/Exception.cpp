@@ -35,7 +35,10 @@ template <typename T>
 bool ParseWhole(std::string_view text, T& value) {
   const char* first = text.data();
   const char* last = text.data() + text.size();
-  if (first != last && *first == '+') ++first;  // the runtime accepts a leading plus
+  if (first != last && *first == '+') {  // the runtime accepts a leading plus
+    ++first;
+    if (first != last && *first == '-') return false;
+  }
   if (first == last) return false;
   auto [ptr, ec] = std::from_chars(first, last, value, 10);
   return ec == std::errc() && ptr == last;

@@ -23,7 +23,7 @@ TEST(StrToInt, TakesTheWholeTextOnly) {
   const Case cases[] = {
       {"12", true, 12},  {"-5", true, -5},       {"+3", true, 3},   {"0", true, 0},
       {"12abc", false, 0}, {"", false, 0},       {" 1", false, 0},  {"1.0", false, 0},
-      {"2147483648", false, 0}, {"-2147483648", true, INT32_MIN}, {"-", false, 0},
+      {"2147483648", false, 0}, {"+-5", false, 0}, {"-2147483648", true, INT32_MIN}, {"-", false, 0},
   };
   for (const auto& c : cases) {
     int32_t v = 0;
