@@ -1,0 +1,355 @@
+// The security handler against qpdf: files qpdf encrypts open here with the
+// same keys, the writing side reproduces qpdf's values, and qpdf decrypts
+// files encrypted here.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "pdf/crypt/zkPDFCrypt.h"
+#include "pdf/objects/zkPDFObjects.h"
+#include "pdf/objects/zkPDFXRef.h"
+
+namespace sarvane::pdf {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct RunResult {
+  int status = -1;
+  std::string output;  // stdout and stderr
+};
+
+RunResult RunCommand(const std::string& command) {
+  RunResult r;
+  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  if (!pipe) return r;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) r.output.append(buf, n);
+  const int st = pclose(pipe);
+  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  return r;
+}
+
+bool HaveQpdf() { return RunCommand("qpdf --version").status == 0; }
+
+// Single-quoted for the shell.
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+class TempDir {
+ public:
+  TempDir() {
+    std::string tmpl = (fs::temp_directory_path() / "sarvane-crypt-XXXXXX").string();
+    if (mkdtemp(tmpl.data())) path_ = tmpl;
+  }
+  ~TempDir() {
+    std::error_code ec;
+    if (!path_.empty()) fs::remove_all(path_, ec);
+  }
+  std::string File(const char* name) const { return (path_ / name).string(); }
+
+ private:
+  fs::path path_;
+};
+
+std::string FromHex(std::string_view hex) { return HexToBytes(hex); }
+
+std::string ToLowerHex(std::string_view bytes) {
+  std::string h = BytesToHex(bytes);
+  for (char& c : h) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return h;
+}
+
+// Values taken from qpdf's JSON: strings are "b:<hex>".
+std::string JsonBytes(const std::string& json, const std::string& key) {
+  const std::string tag = "\"" + key + "\": \"b:";
+  const size_t at = json.find(tag);
+  if (at == std::string::npos) return "(missing " + key + ")";
+  const size_t start = at + tag.size();
+  return FromHex(json.substr(start, json.find('"', start) - start));
+}
+
+long long JsonInteger(const std::string& json, const std::string& key) {
+  const std::string tag = "\"" + key + "\": ";
+  const size_t at = json.find(tag);
+  if (at == std::string::npos) return -999999;
+  return std::stoll(json.substr(at + tag.size()));
+}
+
+std::string JsonFirstId(const std::string& json) {
+  const size_t at = json.find("\"/ID\": [");
+  if (at == std::string::npos) return "(missing /ID)";
+  const size_t b = json.find("\"b:", at);
+  const size_t start = b + 3;
+  return FromHex(json.substr(start, json.find('"', start) - start));
+}
+
+struct QpdfCase {
+  const char* name;
+  TzkPDFEncryptionLevel level;
+  std::string user, owner;
+  std::string flags;  // qpdf's permission options
+  TzkUserPermissions permissions;
+};
+
+TEST(QpdfInterop, FilesEncryptedByQpdfOpenWithTheSameKeys) {
+  if (!HaveQpdf()) GTEST_SKIP() << "qpdf is not installed";
+  const auto all = TzkUserPermissions::All();
+  const QpdfCase cases[] = {
+      {"40 all allowed", el40bit, "USER", "OWNER", "", all},
+      {"40 no print", el40bit, "USER", "OWNER", "--print=n", all - AllowPrint},
+      {"40 nothing allowed", el40bit, "USER", "OWNER",
+       "--print=n --modify=n --extract=n --annotate=n",
+       TzkUserPermissions{AllowFormFill, AllowAccessibility, AllowDocAssembly, AllowHighResPrint}},
+      {"40 empty user", el40bit, "", "OWNER", "--extract=n", all - AllowCopy},
+      {"128 all allowed", el128bit, "USER", "OWNER", "", all},
+      {"128 no print", el128bit, "USER", "OWNER", "--print=none", all - AllowPrint},
+      {"128 low-res print", el128bit, "USER", "OWNER", "--print=low", all - AllowHighResPrint},
+      {"128 nothing allowed", el128bit, "USER", "OWNER",
+       "--print=none --modify=none --extract=n --accessibility=n --assemble=n --annotate=n "
+       "--form=n --modify-other=n",
+       {}},
+      {"128 no forms, assembly, accessibility", el128bit, "secret user", "secret owner",
+       "--form=n --assemble=n --accessibility=n",
+       all - AllowFormFill - AllowDocAssembly - AllowAccessibility},
+      {"128 both empty", el128bit, "", "", "--modify-other=n", all - AllowModify},
+      {"128 long passwords", el128bit, std::string(40, 'u'), std::string(45, 'o'), "", all},
+  };
+  TempDir dir;
+  const std::string in = dir.File("in.pdf"), out = dir.File("out.pdf");
+  ASSERT_EQ(RunCommand("qpdf --empty " + Quote(in)).status, 0);
+
+  for (const QpdfCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string bits = c.level == el40bit ? "40" : "128 --use-aes=n";
+    const RunResult enc =
+        RunCommand("qpdf --allow-weak-crypto --encrypt " + Quote(c.user) + " " + Quote(c.owner) + " " +
+            bits + " " + c.flags + " -- " + Quote(in) + " " + Quote(out));
+    ASSERT_EQ(enc.status, 0) << enc.output;
+    const RunResult json =
+        RunCommand("qpdf --json=2 --json-key=qpdf --password=" + Quote(c.owner) + " " + Quote(out));
+    ASSERT_EQ(json.status, 0) << json.output;
+    const RunResult shown = RunCommand("qpdf --show-encryption-key --show-encryption --password=" +
+                                Quote(c.owner) + " " + Quote(out));
+    ASSERT_EQ(shown.status, 0) << shown.output;
+    const size_t keyAt = shown.output.find("Encryption key = ");
+    ASSERT_NE(keyAt, std::string::npos) << shown.output;
+    const std::string qpdfKey = shown.output.substr(keyAt + 17, shown.output.find('\n', keyAt) - keyAt - 17);
+
+    const std::string o = JsonBytes(json.output, "/O");
+    const std::string u = JsonBytes(json.output, "/U");
+    const std::string id = JsonFirstId(json.output);
+    const long long p = JsonInteger(json.output, "/P");
+    const long long r = JsonInteger(json.output, "/R");
+    const long long length = JsonInteger(json.output, "/Length");
+    ASSERT_EQ(o.size(), 32u) << json.output;
+    ASSERT_EQ(u.size(), 32u) << json.output;
+    ASSERT_EQ(id.size(), 16u) << json.output;
+    ASSERT_EQ(r, c.level == el40bit ? 2 : 3);
+
+    auto reader = [&] {
+      TzkPDFDecrypt d;
+      d.SetFileID(id);
+      d.SetO(o);
+      d.SetU(u);
+      d.SetP(p);
+      d.SetRevision(int(r), int(length));
+      return d;
+    };
+    // Owner password: the key qpdf reports, and the user password recovered.
+    TzkPDFDecrypt owner = reader();
+    std::string recovered;
+    ASSERT_TRUE(owner.CheckOwnerPassword(c.owner, &recovered));
+    EXPECT_EQ(ToLowerHex(owner.Key()), qpdfKey);
+    EXPECT_EQ(TzkBasePDFCrypt::PadPassword(recovered), TzkBasePDFCrypt::PadPassword(c.user));
+    EXPECT_EQ(recovered, c.user.substr(0, 32));
+    // User password: same key, permissions as granted.
+    TzkPDFDecrypt user = reader();
+    ASSERT_TRUE(user.CheckUserPassword(c.user));
+    EXPECT_EQ(user.Key(), owner.Key());
+    EXPECT_EQ(user.Permissions(), TzkBasePDFCrypt::PermissionsFromP(uint32_t(p), r >= 3));
+    // Wrong passwords fail (with both empty, only a non-empty one is wrong).
+    TzkPDFDecrypt wrong = reader();
+    EXPECT_FALSE(wrong.CheckOwnerPassword("wrong"));
+    EXPECT_FALSE(wrong.CheckUserPassword("wrong"));
+    if (c.owner != c.user) {
+      EXPECT_FALSE(wrong.CheckOwnerPassword(c.user));
+    }
+
+    // The writing side, given the same passwords, permissions and identifier.
+    TzkPDFEncryptionSettings s;
+    s.SetEnabled(true);
+    s.SetLevel(c.level);
+    s.SetOwnerPassword(c.owner);
+    s.SetUserPassword(c.user);
+    s.SetUserPermissions(c.permissions);
+    TzkPDFEncryption w(s, id);
+    EXPECT_EQ(w.P(), p);
+    EXPECT_EQ(BytesToHex(w.O()), BytesToHex(o));
+    // Revision 3 leaves the last 16 bytes of U free; qpdf fills them, we write zeros.
+    const size_t uSignificant = c.level == el40bit ? 32 : 16;
+    EXPECT_EQ(BytesToHex(w.U().substr(0, uSignificant)), BytesToHex(u.substr(0, uSignificant)));
+    EXPECT_EQ(ToLowerHex(w.Key()), qpdfKey);
+  }
+}
+
+// A minimal file: catalog, empty page tree, an information dictionary whose
+// /Title is encrypted, a content stream, and the encryption dictionary.
+std::string MinimalEncryptedFile(const std::string& encryptDict, const std::string& idArray,
+                                 const std::string& encryptedTitle,
+                                 const std::string& encryptedStream) {
+  std::string f = "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n";
+  std::vector<size_t> offsets;
+  auto obj = [&](const std::string& body) {
+    offsets.push_back(f.size());
+    f += std::to_string(offsets.size()) + " 0 obj\n" + body + "\nendobj\n";
+  };
+  obj("<< /Type /Catalog /Pages 2 0 R >>");
+  obj("<< /Type /Pages /Kids [] /Count 0 >>");
+  obj("<< /Title <" + BytesToHex(encryptedTitle) + "> >>");
+  obj("<< /Length " + std::to_string(encryptedStream.size()) + " >>\nstream\n" + encryptedStream +
+      "\nendstream");
+  obj(encryptDict);
+  const size_t xref = f.size();
+  f += "xref\n0 " + std::to_string(offsets.size() + 1) + "\n0000000000 65535 f \n";
+  for (size_t off : offsets) {
+    char line[32];
+    std::snprintf(line, sizeof line, "%010zu 00000 n \n", off);
+    f += line;
+  }
+  f += "trailer\n<< /Size " + std::to_string(offsets.size() + 1) +
+       " /Root 1 0 R /Info 3 0 R /Encrypt 5 0 R /ID " + idArray + " >>\nstartxref\n" +
+       std::to_string(xref) + "\n%%EOF\n";
+  return f;
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+const std::string kTitle = "Quarterly figures (draft)";
+const std::string kContent = "BT /F1 12 Tf 72 712 Td (Hello, reader) Tj ET";
+
+// qpdf decrypts with the given password and shows the plain title and stream.
+void ExpectQpdfDecrypts(const std::string& path, const std::string& password, bool isOwner) {
+  const RunResult title =
+      RunCommand("qpdf --password=" + Quote(password) + " --show-object=3 " + Quote(path));
+  ASSERT_EQ(title.status, 0) << title.output;
+  EXPECT_NE(title.output.find("(Quarterly figures \\(draft\\))"), std::string::npos) << title.output;
+  const RunResult data = RunCommand("qpdf --password=" + Quote(password) +
+                             " --show-object=4 --filtered-stream-data " + Quote(path));
+  ASSERT_EQ(data.status, 0) << data.output;
+  EXPECT_EQ(data.output, kContent);
+  const RunResult shown =
+      RunCommand("qpdf --show-encryption --password=" + Quote(password) + " " + Quote(path));
+  EXPECT_NE(shown.output.find(isOwner ? "Supplied password is owner password"
+                                      : "Supplied password is user password"),
+            std::string::npos)
+      << shown.output;
+}
+
+TEST(QpdfInterop, QpdfDecryptsWhatTheWritingSideEncrypts) {
+  if (!HaveQpdf()) GTEST_SKIP() << "qpdf is not installed";
+  const struct {
+    TzkPDFEncryptionLevel level;
+    std::string owner, user;
+    TzkUserPermissions permissions;
+    const char* qpdfP;
+  } cases[] = {
+      {el40bit, "OWNER", "USER", TzkUserPermissions::All() - AllowCopy, "P = -20"},
+      {el128bit, "OWNER", "USER", TzkUserPermissions::All() - AllowPrint, "P = -2056"},
+      {el128bit, "", "only user", TzkUserPermissions::All(), "P = -4"},
+  };
+  TempDir dir;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.qpdfP);
+    TzkPDFEncryptionSettings s;
+    s.SetEnabled(true);
+    s.SetLevel(c.level);
+    s.SetOwnerPassword(c.owner);
+    s.SetUserPassword(c.user);
+    s.SetUserPermissions(c.permissions);
+    TzkPDFEncryption w("Output1.pdf", s, "D:20240102030405+09'00'");
+    TzkPDFTrailer trailer;
+    const auto dict = w.CreateEncryptionDictionary(trailer);
+    const std::string path = dir.File("ours.pdf");
+    WriteFile(path, MinimalEncryptedFile(dict->ToText(), trailer.Identifier->ToText(),
+                                         w.Encrypted(kTitle, 3), w.Encrypted(kContent, 4)));
+    const RunResult check = RunCommand("qpdf --check --password=" + Quote(c.user) + " " + Quote(path));
+    ASSERT_EQ(check.status, 0) << check.output;
+    ExpectQpdfDecrypts(path, c.owner.empty() ? c.user : c.owner, !c.owner.empty());
+    if (!c.owner.empty()) ExpectQpdfDecrypts(path, c.user, false);
+    EXPECT_NE(RunCommand("qpdf --password=wrong --show-object=3 " + Quote(path)).status, 0);
+    const RunResult shown =
+        RunCommand("qpdf --show-encryption --password=" + Quote(c.user) + " " + Quote(path));
+    EXPECT_NE(shown.output.find(c.qpdfP), std::string::npos) << shown.output;
+  }
+}
+
+// Revision 3 with a key shorter than 128 bits, as other writers produce:
+// qpdf must read the values derived here, and so must the reading side.
+TEST(QpdfInterop, Revision3WithShortKeysAgreesWithQpdf) {
+  if (!HaveQpdf()) GTEST_SKIP() << "qpdf is not installed";
+  TempDir dir;
+  const std::string id = FromHex("0f1e2d3c4b5a69788796a5b4c3d2e1f0");
+  for (int bits : {40, 64, 96, 128}) {
+    SCOPED_TRACE(bits);
+    const size_t n = size_t(bits / 8);
+    const int32_t p = TzkBasePDFCrypt::ComputeP(el128bit, TzkUserPermissions::All() - AllowModify);
+    const std::string pu = TzkBasePDFCrypt::PadPassword("user pw");
+    const std::string o =
+        TzkBasePDFCrypt::ComputeO(TzkBasePDFCrypt::PadPassword("owner pw"), pu, 3, n);
+    const std::string key = TzkBasePDFCrypt::ComputeFileKey(pu, o, uint32_t(p), id, 3, n);
+    const std::string u = TzkBasePDFCrypt::ComputeU(key, id, 3);
+
+    TzkPDFDictObject dict;
+    dict.AddName("/Filter", "/Standard");
+    dict.AddValue("/O", std::make_unique<TzkPDFStringObject>("<" + BytesToHex(o) + ">", true));
+    dict.AddValue("/U", std::make_unique<TzkPDFStringObject>("<" + BytesToHex(u) + ">", true));
+    dict.AddInteger("/P", p);
+    dict.AddInteger("/V", 2);
+    dict.AddInteger("/R", 3);
+    dict.AddInteger("/Length", bits);
+    TzkPDFArrayObject ids;
+    ids.Add(std::make_unique<TzkPDFStringObject>("<" + BytesToHex(id) + ">", true));
+    ids.Add(std::make_unique<TzkPDFStringObject>("<" + BytesToHex(id) + ">", true));
+
+    TzkPDFDecrypt r;
+    r.ReadEncryptionDictionary(dict, &ids);
+    ASSERT_EQ(r.KeyLength(), n);
+    ASSERT_TRUE(r.CheckUserPassword("user pw"));
+    EXPECT_EQ(r.Key(), key);
+    // RC4 is its own inverse: the reader's decryption encrypts the fixture.
+    std::string title = kTitle, content = kContent;
+    r.Decrypt(title, 3, 0);
+    r.Decrypt(content, 4, 0);
+    const std::string path = dir.File("short.pdf");
+    WriteFile(path, MinimalEncryptedFile(dict.ToText(), ids.ToText(), title, content));
+    ExpectQpdfDecrypts(path, "owner pw", true);
+    ExpectQpdfDecrypts(path, "user pw", false);
+    const RunResult shown = RunCommand("qpdf --show-encryption-key --show-encryption --password='user pw' " + Quote(path));
+    EXPECT_NE(shown.output.find("Encryption key = " + ToLowerHex(key) + "\n"), std::string::npos)
+        << shown.output;
+
+    TzkPDFDecrypt owner;
+    owner.ReadEncryptionDictionary(dict, &ids);
+    std::string recovered;
+    ASSERT_TRUE(owner.CheckOwnerPassword("owner pw", &recovered));
+    EXPECT_EQ(recovered, "user pw");
+  }
+}
+
+}  // namespace
+}  // namespace sarvane::pdf
