@@ -257,7 +257,12 @@ void TzkPDFEncryption::Derive(const TzkPDFEncryptionSettings& settings) {
 
 namespace {
 std::unique_ptr<TzkPDFStringObject> HexString(std::string_view bytes) {
-  return std::make_unique<TzkPDFStringObject>("<" + BytesToHex(bytes) + ">", true);
+  std::string text;
+  text.reserve(bytes.size() * 2 + 2);
+  text += '<';
+  text += BytesToHex(bytes);
+  text += '>';
+  return std::make_unique<TzkPDFStringObject>(std::move(text), true);
 }
 }  // namespace
 
