@@ -15,6 +15,7 @@
 
 #include "pdf/crypt/zkPDFCrypt.h"
 #include "pdf/objects/zkPDFObjects.h"
+#include "pdf/objects/zkPDFParser.h"
 #include "pdf/objects/zkPDFXRef.h"
 
 namespace sarvane::pdf {
@@ -207,9 +208,12 @@ TEST(QpdfInterop, FilesEncryptedByQpdfOpenWithTheSameKeys) {
 
 // A minimal file: catalog, empty page tree, an information dictionary whose
 // /Title is encrypted, a content stream, and the encryption dictionary.
+// Without an encryption dictionary the file is plain, and the information
+// dictionary refers to the stream so that rewriting programs keep it.
 std::string MinimalEncryptedFile(const std::string& encryptDict, const std::string& idArray,
                                  const std::string& encryptedTitle,
                                  const std::string& encryptedStream) {
+  const bool encrypted = !encryptDict.empty();
   std::string f = "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n";
   std::vector<size_t> offsets;
   auto obj = [&](const std::string& body) {
@@ -218,10 +222,10 @@ std::string MinimalEncryptedFile(const std::string& encryptDict, const std::stri
   };
   obj("<< /Type /Catalog /Pages 2 0 R >>");
   obj("<< /Type /Pages /Kids [] /Count 0 >>");
-  obj("<< /Title <" + BytesToHex(encryptedTitle) + "> >>");
+  obj("<< /Title <" + BytesToHex(encryptedTitle) + "> /Data 4 0 R >>");
   obj("<< /Length " + std::to_string(encryptedStream.size()) + " >>\nstream\n" + encryptedStream +
       "\nendstream");
-  obj(encryptDict);
+  if (encrypted) obj(encryptDict);
   const size_t xref = f.size();
   f += "xref\n0 " + std::to_string(offsets.size() + 1) + "\n0000000000 65535 f \n";
   for (size_t off : offsets) {
@@ -230,7 +234,8 @@ std::string MinimalEncryptedFile(const std::string& encryptDict, const std::stri
     f += line;
   }
   f += "trailer\n<< /Size " + std::to_string(offsets.size() + 1) +
-       " /Root 1 0 R /Info 3 0 R /Encrypt 5 0 R /ID " + idArray + " >>\nstartxref\n" +
+       " /Root 1 0 R /Info 3 0 R" + (encrypted ? " /Encrypt 5 0 R /ID " + idArray : "") +
+       " >>\nstartxref\n" +
        std::to_string(xref) + "\n%%EOF\n";
   return f;
 }
@@ -348,6 +353,91 @@ TEST(QpdfInterop, Revision3WithShortKeysAgreesWithQpdf) {
     std::string recovered;
     ASSERT_TRUE(owner.CheckOwnerPassword("owner pw", &recovered));
     EXPECT_EQ(recovered, "user pw");
+  }
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// Positions the reader on "n 0 obj" and reads the object.
+std::unique_ptr<TzkPDFIndirectObject> ReadObjectNumber(TzkPDFStreamReader& reader, int32_t number) {
+  const std::string header = "\n" + std::to_string(number) + " 0 obj";
+  const size_t at = reader.Data().find(header);
+  if (at == std::string_view::npos) return nullptr;
+  reader.Seek(int64_t(at + 1));
+  TzkPDFObjectPtr object = reader.ReadObject();
+  if (!object || !object->IsIndirectObject()) return nullptr;
+  return std::unique_ptr<TzkPDFIndirectObject>(static_cast<TzkPDFIndirectObject*>(object.release()));
+}
+
+// The whole reading path on a file qpdf encrypted: the parser reads the
+// encryption dictionary (qpdf writes /O and /U as escaped literal strings),
+// the reading side checks the password and, installed as the parser's hook,
+// decrypts the strings and streams that follow.
+TEST(QpdfInterop, ParserWithTheReadingSideDecryptsQpdfOutput) {
+  if (!HaveQpdf()) GTEST_SKIP() << "qpdf is not installed";
+  TempDir dir;
+  const std::string plain = dir.File("plain.pdf"), out = dir.File("enc.pdf");
+  WriteFile(plain, MinimalEncryptedFile("", "", kTitle, kContent));
+  const struct {
+    const char* bits;
+    const char* password;
+    bool owner;
+  } cases[] = {{"40", "USER", false},
+               {"40", "OWNER", true},
+               {"128 --use-aes=n", "USER", false},
+               {"128 --use-aes=n", "OWNER", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.bits) + " " + c.password);
+    const RunResult enc = RunCommand("qpdf --allow-weak-crypto --object-streams=disable --compress-streams=n --encrypt USER OWNER " +
+                                     std::string(c.bits) + " -- " + Quote(plain) + " " + Quote(out));
+    ASSERT_EQ(enc.status, 0) << enc.output;
+
+    TzkPDFStreamReader reader(1, ReadFile(out));
+    reader.Seek(int64_t(reader.Data().rfind("trailer")));
+    const auto trailer = reader.ReadTrailer();
+    ASSERT_TRUE(trailer);
+    const auto* encryptRef = trailer->LookupAs<TzkPDFIndirectReference>("/Encrypt");
+    const auto* infoRef = trailer->LookupAs<TzkPDFIndirectReference>("/Info");
+    const auto* id = trailer->LookupAs<TzkPDFArrayObject>("/ID");
+    ASSERT_TRUE(encryptRef && infoRef && id);
+    const auto encrypt = ReadObjectNumber(reader, encryptRef->ObjectNumber());
+    ASSERT_TRUE(encrypt && encrypt->Value()->IsDictionary());
+
+    TzkPDFDecrypt decrypt;
+    decrypt.ReadEncryptionDictionary(encrypt->Value()->Cast<TzkPDFDictObject>(), id);
+    if (c.owner) {
+      std::string user;
+      ASSERT_TRUE(decrypt.CheckOwnerPassword(c.password, &user));
+      EXPECT_EQ(user, "USER");
+    } else {
+      ASSERT_FALSE(decrypt.CheckOwnerPassword(c.password));
+      ASSERT_TRUE(decrypt.CheckUserPassword(c.password));
+    }
+    reader.SetDecryptHook([&decrypt](std::string& bytes, int32_t number, int32_t generation) {
+      decrypt.Decrypt(bytes, number, generation);
+    });
+
+    const auto info = ReadObjectNumber(reader, infoRef->ObjectNumber());
+    ASSERT_TRUE(info && info->Value()->IsDictionary());
+    const auto& infoDict = info->Value()->Cast<TzkPDFDictObject>();
+    const auto* title = infoDict.LookupAs<TzkPDFStringObject>("/Title");
+    ASSERT_TRUE(title);
+    EXPECT_FALSE(title->IsHex());
+    EXPECT_EQ(title->Content(), kTitle);
+
+    const auto* dataRef = infoDict.LookupAs<TzkPDFIndirectReference>("/Data");
+    ASSERT_TRUE(dataRef);
+    const auto stream = ReadObjectNumber(reader, dataRef->ObjectNumber());
+    ASSERT_TRUE(stream && stream->Value()->IsStream());
+    const auto* length = stream->Value()->Cast<TzkPDFStreamObject>().Dict().LookupAs<TzkPDFIntegerObject>("/Length");
+    ASSERT_TRUE(length);
+    const auto data = reader.ReadStreamData(length->Value(), stream->ObjectNumber(), stream->Generation());
+    EXPECT_EQ(data->Bytes(), kContent);
   }
 }
 
