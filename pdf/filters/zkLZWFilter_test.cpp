@@ -1,0 +1,158 @@
+#include "pdf/filters/zkLZWFilter.h"
+
+#include <gtest/gtest.h>
+
+#include <unordered_map>
+
+#include "pdf/filters/zkFilterTestUtil.h"
+
+namespace sarvane::pdf {
+namespace {
+
+class BitWriter {
+ public:
+  void Put(unsigned code, unsigned width) {
+    for (unsigned b = width; b-- > 0;) {
+      acc_ = static_cast<uint8_t>((acc_ << 1) | ((code >> b) & 1));
+      if (++n_ == 8) Flush();
+    }
+  }
+  std::string Finish() {
+    if (n_) {
+      acc_ = static_cast<uint8_t>(acc_ << (8 - n_));
+      Flush();
+    }
+    return out_;
+  }
+
+ private:
+  void Flush() {
+    out_.push_back(static_cast<char>(acc_));
+    acc_ = 0;
+    n_ = 0;
+  }
+  std::string out_;
+  uint8_t acc_ = 0;
+  unsigned n_ = 0;
+};
+
+// A plain LZW encoder for test data. With clearWhenFull false it keeps coding
+// with a full table, which a decoder must follow without resetting by itself.
+std::string LzwEncode(const std::string& in, bool early, bool clearWhenFull) {
+  BitWriter bits;
+  std::unordered_map<uint32_t, unsigned> dict;  // (prefix code << 8 | byte) -> code
+  unsigned next = 258, width = 9, decoderCount = 257;
+  auto reset = [&] {
+    dict.clear();
+    next = 258;
+    width = 9;
+    decoderCount = 257;
+  };
+  // The decoder adds one entry per code it reads and widens the codes by itself.
+  auto emitData = [&](unsigned code) {
+    bits.Put(code, width);
+    if (decoderCount < 4096) ++decoderCount;
+    if (width < 12 && decoderCount + (early ? 1 : 0) == (1u << width)) ++width;
+  };
+  bits.Put(256, width);
+  int w = -1;
+  for (unsigned char c : in) {
+    if (w < 0) {
+      w = c;
+      continue;
+    }
+    auto it = dict.find(static_cast<uint32_t>(w) << 8 | c);
+    if (it != dict.end()) {
+      w = static_cast<int>(it->second);
+      continue;
+    }
+    emitData(static_cast<unsigned>(w));
+    if (next < 4096) {
+      dict[static_cast<uint32_t>(w) << 8 | c] = next++;
+    } else if (clearWhenFull) {
+      bits.Put(256, width);
+      reset();
+    }
+    w = c;
+  }
+  if (w >= 0) emitData(static_cast<unsigned>(w));
+  bits.Put(257, width);
+  return bits.Finish();
+}
+
+TEST(LZWFilter, DecodesTheClassicExample) {
+  // "-----A---B" as codes 256 45 258 258 65 259 66 257 in 9 bits.
+  const std::string data("\x80\x0B\x60\x50\x22\x0C\x0C\x85\x01", 9);
+  TzkLZWFilter f;
+  EXPECT_EQ(f.DecodeText(data), "-----A---B");
+  EXPECT_EQ(LzwEncode("-----A---B", true, true), data);
+}
+
+TEST(LZWFilter, RoundTrips) {
+  std::string text;
+  for (int i = 0; i < 20000; ++i) text += "q 1 0 0 1 " + std::to_string(i % 977) + " 0 cm Q\n";
+  const struct {
+    const char* name;
+    std::string data;
+  } cases[] = {
+      {"empty", ""},
+      {"short", "ABABABA"},
+      {"text", text},
+      {"random", test::RandomBytes(200000, 9)},
+      {"zeros", std::string(300000, '\0')},
+  };
+  for (const auto& c : cases) {
+    for (bool early : {true, false}) {
+      for (bool clearWhenFull : {true, false}) {
+        SCOPED_TRACE(std::string(c.name) + (early ? " early" : " late") +
+                     (clearWhenFull ? " clearing" : " full table"));
+        EXPECT_EQ(TzkLZWFilter(early).DecodeText(LzwEncode(c.data, early, clearWhenFull)), c.data);
+      }
+    }
+  }
+}
+
+TEST(LZWFilter, EndsWithTheDataWhenTheEndCodeIsMissing) {
+  std::string enc = LzwEncode("-----A---B", true, true);
+  // Drop the end code (last 9 bits span the final two bytes' tail).
+  EXPECT_EQ(LZWDecode(enc.substr(0, enc.size() - 1)), "-----A---B");
+  EXPECT_EQ(LZWDecode(""), "");
+}
+
+TEST(LZWFilter, RejectsCodesOutsideTheTable) {
+  BitWriter noPrevious;  // clear, then a code that needs a previous one
+  noPrevious.Put(256, 9);
+  noPrevious.Put(258, 9);
+  BitWriter tooFar;  // 'A' defines nothing yet; 300 is far past the next code (258)
+  tooFar.Put(65, 9);
+  tooFar.Put(300, 9);
+  BitWriter atStart;
+  atStart.Put(257 + 1, 9);
+  const struct {
+    const char* name;
+    std::string data;
+    const char* message;
+  } cases[] = {
+      {"after clear", noPrevious.Finish(), "Invalid LZW code (258)"},
+      {"past next", tooFar.Finish(), "Invalid LZW code (300)"},
+      {"first code", atStart.Finish(), "Invalid LZW code (258)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    try {
+      LZWDecode(c.data);
+      ADD_FAILURE() << "accepted";
+    } catch (const Exception& e) {
+      EXPECT_STREQ(e.what(), c.message);
+    }
+  }
+}
+
+TEST(LZWFilter, RefusesOutputPastTheLimit) {
+  const std::string data = LzwEncode(std::string(200000, 'a'), true, true);
+  test::DecodeLimitScope scope(100000);
+  EXPECT_THROW(LZWDecode(data), EDecodeLimitError);
+}
+
+}  // namespace
+}  // namespace sarvane::pdf
