@@ -2,9 +2,11 @@
 // The common base of the stream filters, the exceptions they raise and the
 // guard against decompression bombs.
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "pdf/objects/zkClasses.h"
 #include "platform/Exception.h"
 
 namespace sarvane::pdf {
@@ -49,11 +51,19 @@ void CheckDecodeLimit(std::size_t size);
 // Flate level index: 0 none, 1 fastest, 2 zlib's default, 3 maximum.
 inline constexpr int kDefaultLevelIndex = 2;
 
-// Base of the filters. The text forms are the working ones; the stream forms
-// (added with the in-memory stream class) copy through them.
+// All bytes of a stream from position 0; its position is left where it was.
+std::string StreamBytes(TzkStream& source);
+
+// Base of the filters. The text forms do the work; the stream forms read the
+// source from position 0 (leaving it unchanged) and return a new stream at
+// position 0, owned by the caller.
 class TzkFilter {
  public:
   virtual ~TzkFilter() = default;
+
+  virtual std::unique_ptr<TzkMemoryStream> EncodeStreamLevel(TzkStream& source, int levelIndex);
+  virtual std::unique_ptr<TzkMemoryStream> EncodeStream(TzkStream& source);
+  virtual std::unique_ptr<TzkMemoryStream> DecodeStream(TzkStream& source);
 
   // Filters without levels ignore the index.
   virtual std::string EncodeTextLevel(std::string_view source, int levelIndex);

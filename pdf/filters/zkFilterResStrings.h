@@ -33,6 +33,9 @@ inline constexpr const char* SZVersionError = "incompatible version";
 inline constexpr const char* SZUnknownError = "unknown zlib error (%d)";
 inline constexpr const char* SDecodeLimit = "Decoded stream exceeds the limit of %d bytes";
 
+// The scratch stream.
+inline constexpr const char* SStreamReadError = "Stream read error";
+
 // Filters that only decode.
 inline constexpr const char* SEncodeNotSupported = "This filter cannot encode";
 
