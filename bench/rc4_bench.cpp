@@ -70,5 +70,3 @@ void BM_OwnerCheck128(benchmark::State& state) {
 BENCHMARK(BM_OwnerCheck128);
 
 }  // namespace
-
-BENCHMARK_MAIN();
