@@ -158,7 +158,11 @@ std::string AnsiToUtf16Hex(std::string_view text) {
   return out;
 }
 
-std::string EncodeTextHex(std::string_view text) { return "FEFF" + AnsiToUtf16Hex(text); }
+std::string EncodeTextHex(std::string_view text) {
+  std::string out = "FEFF";
+  out += AnsiToUtf16Hex(text);
+  return out;
+}
 
 std::u16string DecodeTextHex(std::string_view hex) {
   // White space may stand between the digits of a hexadecimal string.
@@ -194,7 +198,12 @@ std::u16string DecodeTextHex(std::string_view hex) {
 
 std::unique_ptr<TzkPDFStringObject> MakeTextString(std::string_view text) {
   if (SystemCodePage() == kCodePageWestern) return TzkPDFStringObject::Literal(text);
-  return std::make_unique<TzkPDFStringObject>("<" + EncodeTextHex(text) + ">", true);
+  std::string hex;
+  hex.reserve(text.size() * 4 + 6);
+  hex += '<';
+  hex += EncodeTextHex(text);
+  hex += '>';
+  return std::make_unique<TzkPDFStringObject>(std::move(hex), true);
 }
 
 std::array<double, 4> ReadRect(const TzkPDFArrayObject& array) {
