@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
+
 namespace sarvane::pdf {
 namespace {
 
@@ -70,6 +74,29 @@ TEST(ClassesTest, RandomAccessPeeking) {
   EXPECT_EQ(f.Position(), 0);
   f.StepBack();  // never before the start
   EXPECT_EQ(f.Position(), 0);
+}
+
+TEST(ClassesTest, FileStream) {
+  const auto dir = std::filesystem::temp_directory_path() / ("sarvane-classes-" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  const std::string path = (dir / "f.bin").string();
+  {
+    TzkFileStream f(path, TzkFileStream::fmCreate);
+    f.Write("hello world");
+    f.Seek(6, soBeginning);
+    f.Write("W");
+    f.Flush();
+    EXPECT_EQ(f.Size(), 11);
+    EXPECT_EQ(f.Position(), 7);
+  }
+  {
+    TzkFileStream f(path, TzkFileStream::fmOpenRead);
+    EXPECT_EQ(f.ReadBytes(100), "hello World");
+    EXPECT_EQ(f.Seek(-5, soEnd), 6);
+    EXPECT_EQ(f.ReadBytes(1), "W");
+  }
+  EXPECT_THROW(TzkFileStream((dir / "missing.bin").string(), TzkFileStream::fmOpenRead), Exception);
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

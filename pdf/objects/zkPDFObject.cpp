@@ -144,6 +144,11 @@ void TzkPDFArrayObject::AppendText(std::string& out) const {
 
 void TzkPDFDictObject::Add(std::unique_ptr<TzkPDFNameObject> key, TzkPDFObjectPtr value) {
   if (!key) key = std::make_unique<TzkPDFNameObject>("/");
+  if (keys_.empty()) {
+    // Most dictionaries have a handful of keys; skip the first regrowths.
+    keys_.reserve(8);
+    values_.reserve(8);
+  }
   keys_.push_back(std::move(key));
   values_.push_back(OrNull(std::move(value)));
 }

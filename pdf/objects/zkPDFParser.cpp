@@ -114,12 +114,20 @@ void TzkPDFStreamReader::SkipWhitespace() {
 
 std::string_view TzkPDFStreamReader::ReadToken() {
   const size_t start = pos_;
+  for (const TokenSpan& span : tokenCache_) {
+    if (span.start == start) {
+      pos_ = span.next;
+      return data_.substr(start, span.end - start);
+    }
+  }
   const size_t size = data_.size();
   if (pos_ < size) ++pos_;  // the first byte is taken even when it is a delimiter
   while (pos_ < size && !IsTokenDelimiter(data_[pos_])) ++pos_;
-  std::string_view token = data_.substr(start, pos_ - start);
+  const size_t end = pos_;
   SkipWhitespace();
-  return token;
+  tokenCache_[tokenCacheNext_] = TokenSpan{start, end, pos_};
+  tokenCacheNext_ = static_cast<uint8_t>((tokenCacheNext_ + 1) % 3);
+  return data_.substr(start, end - start);
 }
 
 std::string_view TzkPDFStreamReader::PeekToken() {

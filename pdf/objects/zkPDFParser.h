@@ -113,6 +113,17 @@ class TzkPDFStreamReader {
   // Depth of nested constructs; raises through raise() when too deep.
   struct DepthGuard;
 
+  // Numbers are read with two tokens of look-ahead and the look-ahead is
+  // read again as the next objects; remembering where the last tokens ended
+  // saves scanning them twice. The data never changes, so entries stay valid.
+  struct TokenSpan {
+    size_t start = static_cast<size_t>(-1);
+    size_t end = 0;
+    size_t next = 0;  // after the white space that follows
+  };
+  TokenSpan tokenCache_[3];
+  uint8_t tokenCacheNext_ = 0;
+
   std::shared_ptr<const std::string> owner_;
   std::string_view data_;
   size_t pos_ = 0;

@@ -233,6 +233,21 @@ TEST(PDFParserTest, CharacterAccess) {
   EXPECT_EQ(r.Position(), 0);
   r.Skip(10);
   EXPECT_EQ(r.Position(), 2);
+
+  // Tokens read again from the same or another position scan from there.
+  TzkPDFStreamReader t(kDoc, "abc def 1 2 3");
+  EXPECT_EQ(t.ReadToken(), "abc");
+  t.Seek(1);
+  EXPECT_EQ(t.ReadToken(), "bc");
+  EXPECT_EQ(t.ReadToken(), "def");
+  t.Seek(0);
+  EXPECT_EQ(t.ReadToken(), "abc");
+  EXPECT_EQ(t.Position(), 4);
+  t.Seek(8);
+  EXPECT_EQ(Describe(t.ReadObject().get()), "1");
+  EXPECT_EQ(Describe(t.ReadObject().get()), "2");
+  EXPECT_EQ(Describe(t.ReadObject().get()), "3");
+  EXPECT_TRUE(t.EndOfData());
 }
 
 TEST(PDFParserTest, ReaderOverPartOfSharedData) {
