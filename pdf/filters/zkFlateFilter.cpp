@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "pdf/filters/zkFilterResStrings.h"
 
@@ -43,6 +45,21 @@ struct InflateGuard {
 struct DeflateGuard {
   z_stream* zs;
   ~DeflateGuard() { deflateEnd(zs); }
+};
+
+struct OutputBuffer {
+  char* data = nullptr;
+  std::size_t size = 0;
+  explicit OutputBuffer(std::size_t n) { Grow(n); }
+  ~OutputBuffer() { std::free(data); }
+  OutputBuffer(const OutputBuffer&) = delete;
+  OutputBuffer& operator=(const OutputBuffer&) = delete;
+  void Grow(std::size_t n) {
+    void* p = std::realloc(data, n ? n : 1);
+    if (!p) throw std::bad_alloc();
+    data = static_cast<char*>(p);
+    size = n;
+  }
 };
 
 }  // namespace
@@ -97,7 +114,9 @@ std::string FlateDecode(std::string_view source) {
   // One byte past the limit tells "exactly the limit" from "more than the limit".
   const std::size_t hardCap = limit == SIZE_MAX ? limit : limit + 1;
   std::size_t guess = source.size() > SIZE_MAX / 4 ? SIZE_MAX : source.size() * 4;
-  std::string out(std::min(std::max(guess, kMinOutput), hardCap), '\0');
+  // A malloc'd buffer: growth by realloc moves large blocks by remapping pages
+  // instead of copying them, and nothing is zero-filled.
+  OutputBuffer out(std::min(std::max(guess, kMinOutput), hardCap));
 
   const auto* in = reinterpret_cast<const Bytef*>(source.data());
   std::size_t inLeft = source.size();
@@ -110,13 +129,12 @@ std::string FlateDecode(std::string_view source) {
       in += n;
       inLeft -= n;
     }
-    if (produced == out.size()) {
-      if (out.size() >= hardCap) break;  // reported below
-      std::size_t grown = out.size() > hardCap / 2 ? hardCap : out.size() * 2;
-      out.resize(grown);
+    if (produced == out.size) {
+      if (out.size >= hardCap) break;  // reported below
+      out.Grow(out.size > hardCap / 2 ? hardCap : out.size * 2);
     }
-    std::size_t room = std::min(out.size() - produced, kMaxChunk);
-    zs.next_out = reinterpret_cast<Bytef*>(out.data() + produced);
+    std::size_t room = std::min(out.size - produced, kMaxChunk);
+    zs.next_out = reinterpret_cast<Bytef*>(out.data + produced);
     zs.avail_out = static_cast<uInt>(room);
     rc = inflate(&zs, Z_NO_FLUSH);
     produced += room - zs.avail_out;
@@ -131,8 +149,7 @@ std::string FlateDecode(std::string_view source) {
     if (zs.avail_in == 0 && inLeft == 0 && zs.avail_out != 0) break;
   }
   CheckDecodeLimit(produced);
-  out.resize(produced);
-  return out;
+  return std::string(out.data, produced);
 }
 
 std::string TzkFlateFilter::EncodeTextLevel(std::string_view source, int levelIndex) {
