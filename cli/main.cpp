@@ -3,6 +3,8 @@
 #include <iostream>
 #include <string>
 
+int CmdLock(int argc, char** argv);
+
 namespace {
 
 const char kUsage[] =
@@ -12,7 +14,10 @@ const char kUsage[] =
     "\n"
     "options:\n"
     "  --help       show this text\n"
-    "  --version    show the version\n";
+    "  --version    show the version\n"
+    "\n"
+    "commands:\n"
+    "  lock [OPTIONS] FILE...   write a locked copy of each file (lock --help)\n";
 
 }  // namespace
 
@@ -25,6 +30,7 @@ int main(int argc, char** argv) {
     std::cout << "sarvane-cli " << SARVANE_VERSION << "\n";
     return 0;
   }
+  if (std::strcmp(argv[1], "lock") == 0) return CmdLock(argc - 2, argv + 2);
   std::cerr << "sarvane-cli: unknown command '" << argv[1] << "'\n" << kUsage;
   return 1;
 }

@@ -1,0 +1,369 @@
+#include "app/LockJob.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "app/AppFiles.h"
+#include "app/AppResStrings.h"
+#include "platform/CodePage.h"
+#include "platform/Exception.h"
+#include "platform/Paths.h"
+
+namespace sarvane::app {
+
+namespace fs = std::filesystem;
+using sarvane::pdf::TzkUserPermissions;
+using namespace sarvane::pdf::doc;
+
+// --------------------------------------------------------------- helpers
+
+TzkUserPermissions PermissionsFromSettings(const TSettings& s) {
+  using namespace sarvane::pdf;
+  TzkUserPermissions p = TzkUserPermissions::All();
+  if (s.PR) {
+    p.Exclude(AllowPrint);
+    p.Exclude(AllowHighResPrint);
+  }
+  if (s.MD) p.Exclude(AllowModify);
+  if (s.CP) p.Exclude(AllowCopy);
+  if (s.AN) p.Exclude(AllowAnnotation);
+  if (s.DA) p.Exclude(AllowDocAssembly);
+  if (s.FF) p.Exclude(AllowFormFill);
+  if (s.AC) p.Exclude(AllowAccessibility);
+  return p;
+}
+
+std::string VersionText(TzkPDFVersion version) {
+  int minor = static_cast<int>(version);
+  if (minor < 0 || minor > 7) minor = 4;
+  return std::string("1.") + char('0' + minor);
+}
+
+namespace {
+
+bool WriteAll(std::FILE* target, const char* data, size_t size) {
+  return size == 0 || std::fwrite(data, 1, size, target) == size;
+}
+
+// Reads up to size bytes; false only on a read error (a short read at the
+// end of the file is no error).
+bool ReadSome(std::FILE* source, char* data, size_t size, size_t& got) {
+  got = std::fread(data, 1, size, source);
+  return got == size || !std::ferror(source);
+}
+
+char Upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+
+}  // namespace
+
+bool RestoreHeaderBytes(std::FILE* source, std::FILE* target, const std::string& version) {
+  // Up to and including the first "%".
+  for (;;) {
+    int c = std::fgetc(source);
+    if (c == EOF) return !std::ferror(source) && std::fflush(target) == 0;
+    if (std::fputc(c, target) == EOF) return false;
+    if (c == '%') break;
+  }
+  char head[4];
+  size_t got = 0;
+  if (!ReadSome(source, head, sizeof head, got)) return false;
+  if (got < sizeof head) return WriteAll(target, head, got) && std::fflush(target) == 0;
+  if (!WriteAll(target, head, sizeof head)) return false;
+  if (Upper(head[0]) == 'P' && Upper(head[1]) == 'D' && Upper(head[2]) == 'F' && head[3] == '-') {
+    char old[3];
+    if (!ReadSome(source, old, sizeof old, got)) return false;
+    if (got < sizeof old) return WriteAll(target, old, got) && std::fflush(target) == 0;
+    if (!WriteAll(target, version.data(), 3)) return false;
+  }
+  char block[2048];
+  do {
+    if (!ReadSome(source, block, sizeof block, got)) return false;
+    if (!WriteAll(target, block, got)) return false;
+  } while (got == sizeof block);
+  return std::fflush(target) == 0;
+}
+
+// ------------------------------------------------------------------ job
+
+TLockJob::TLockJob(ILockJobHost& host, const TSettings& settings)
+    : host_(host), settings_(settings), PDFDoc_(std::make_unique<TzkPDFDocument>()) {
+  TzkPDFDocument& doc = *PDFDoc_;
+  doc.SetOpenAfterSave(false);
+  doc.SetShowSetupDialog(true);
+  doc.SetPDFVersion(pvPDF14);
+  doc.SetPageMode(pmNone);
+  doc.SetPageLayout(plNone);
+  doc.SetMergeOptions(MergeOption(moIncludeOutlines) | MergeOption(moIncludeFormFields));
+  doc.Encryption().SetLevel(sarvane::pdf::el40bit);
+  doc.OnPassword = [this](TzkComponent* sender, std::string& password, bool& continueAsking, int tries) {
+    PDFDocPassword(sender, password, continueAsking, tries);
+  };
+  CreateWorkFolder();
+}
+
+TLockJob::~TLockJob() = default;
+
+void TLockJob::Status(const std::string& input, const char* suffix) {
+  host_.ShowStatus(ExtractFileName(input) + suffix);
+}
+
+std::string TLockJob::OutputFolder() const {
+  // An empty folder would join the name to the current directory.
+  const std::string& folder = settings_.OutPath.empty() ? DefaultOutputFolder() : settings_.OutPath;
+  return IncludeTrailingPathDelimiter(folder);
+}
+
+std::string TLockJob::OutputFileName(const std::string& input) const {
+  return OutputFolder() + ExtractFileName(input);
+}
+
+void TLockJob::PDFDocPassword(TzkComponent*, std::string& password, bool& continueAsking, int) {
+  password = settings_.Open;
+  if (!passwordOffered_) {
+    passwordOffered_ = true;
+    continueAsking = true;
+    return;
+  }
+  // Asked again in the same load: the unlock password was refused.
+  passwordOffered_ = false;
+  failure_ = fFailed;
+  continueAsking = false;
+}
+
+void TLockJob::SaveWorkFile(const std::string& workFile) {
+  PDFDoc_->SetShowSetupDialog(false);
+  PDFDoc_->SaveDocument(workFile, 2);
+  RestrictToOwner(workFile);
+}
+
+// ------------------------------------------------------- selection step
+
+bool TLockJob::LoadInputFile(const std::string& path) {
+  currentInput_ = path;
+  // Whatever happens now, the work file of an earlier selection or failed
+  // job must not be locked in this input's name.
+  selectedInput_.clear();
+  CreateWorkFolder();
+  std::remove(WorkFileName().c_str());
+
+  Status(path, kSProcessStart);
+  host_.ProcessMessages();
+  failure_ = fNone;
+  try {
+    MakeWorkFile(path);
+  } catch (const std::exception& e) {
+    failure_ = fFailed;
+    host_.ReportException(e);
+    return false;
+  }
+  bool ok = failure_ == fNone;
+  Status(path, ok ? kSReadDone : kSReadError);
+  host_.ProcessMessages();
+  if (ok) selectedInput_ = path;
+  return ok;
+}
+
+bool TLockJob::MakeWorkFile(const std::string& path) {
+  passwordOffered_ = false;
+  bool loaded = PDFDoc_->LoadDocument(path);
+  if (!loaded && failure_ == fNone) failure_ = fFailed;
+  if (failure_ != fNone) {
+    host_.ShowErrorMessage(kSWrongPassword);
+    return false;
+  }
+  try {
+    PDFDoc_->SetShowSetupDialog(false);
+    PDFDoc_->Encryption().SetEnabled(false);
+  } catch (const std::exception&) {
+    // Settings locked: the input opened with its user password only.
+    host_.ShowErrorMessage(kSUserRightsOnly);
+    failure_ = fUserRights;
+    return false;
+  }
+  recordedVersion_ = PDFDoc_->PDFVersion();
+  SaveWorkFile(WorkFileName());
+  return true;
+}
+
+// ---------------------------------------------------------- create press
+
+bool TLockJob::CreatePress() {
+  std::string input = currentInput_;
+  if (input.empty() || !FileExists(input)) return false;
+  bool ok = CreatePress(input);
+  if (!lastPressRaised_) currentInput_.clear();
+  return ok;
+}
+
+bool TLockJob::CreatePress(const std::string& input) {
+  lastPressRaised_ = false;
+  if (input.empty() || !FileExists(input)) return false;
+  try {
+    RunLockJob(input);
+  } catch (const std::exception& e) {
+    lastPressRaised_ = true;
+    failure_ = fFailed;
+    host_.ReportException(e);
+    return false;
+  }
+  Status(input, failure_ == fNone ? kSJobDone : kSJobFailed);
+  passwordOffered_ = false;
+  host_.ProcessMessages();
+  return failure_ == fNone;
+}
+
+bool TLockJob::OutputIsInput(const std::string& input) const {
+  std::string output = OutputFileName(input);
+  std::error_code ec;
+  if (fs::exists(output, ec) && fs::equivalent(input, output, ec) && !ec) return true;
+  auto same = [&](const std::string& a, const std::string& b) {
+    std::error_code ea, eb;
+    fs::path pa = fs::weakly_canonical(a, ea), pb = fs::weakly_canonical(b, eb);
+    return !ea && !eb && pa == pb;
+  };
+  // The work folder as output folder would have the copy replace (and then
+  // delete) the job's own files.
+  return same(input, output) || same(output, WorkFileName()) || same(output, ScratchFileName());
+}
+
+bool TLockJob::RunLockJob(const std::string& input) {
+  failure_ = fNone;
+  // The work file belongs to the last successful selection of this input;
+  // the job uses it up, so a new job needs a new selection.
+  bool selected = !selectedInput_.empty() && selectedInput_ == input;
+  selectedInput_.clear();
+  if (!selected || OutputIsInput(input)) {
+    failure_ = fFailed;
+    return false;
+  }
+  const std::string workFile = WorkFileName();
+  if (!PDFDoc_->LoadDocument(workFile)) {
+    failure_ = fFailed;
+    return false;
+  }
+  ApplyViewLimits();
+  if (failure_ != fNone) return false;
+  SaveWorkFile(workFile);
+  failure_ = fNone;
+  Status(input, kSWriteStart);
+
+  ApplySecurity(workFile);
+  if (failure_ != fNone) return false;
+
+  if (!CopyFileReplacing(workFile, OutputFileName(input))) {
+    failure_ = fFailed;
+    return false;
+  }
+  std::remove(workFile.c_str());
+  host_.RefreshOutputList();
+  Status(input, kSJobDone);
+  host_.ProcessMessages();
+  return true;
+}
+
+void TLockJob::ApplyViewLimits() {}
+
+void TLockJob::ApplySecurity(const std::string& workFile) {
+  TzkPDFDocument& doc = *PDFDoc_;
+  if (!doc.LoadDocument(workFile)) {
+    failure_ = fFailed;
+    return;
+  }
+  TzkPDFInfo& info = doc.DocumentInfo();
+  // Kept as code-page text: what the code page cannot hold is replaced.
+  const std::string author = Utf16ToAnsi(info.Author());
+  const std::string creator = Utf16ToAnsi(info.Creator());
+  const std::string keywords = Utf16ToAnsi(info.Keywords());
+  const std::string producer = Utf16ToAnsi(info.Producer());
+  const std::string subject = Utf16ToAnsi(info.Subject());
+  const std::string title = Utf16ToAnsi(info.Title());
+
+  auto& encryption = doc.Encryption();
+  if (settings_.EN) {
+    encryption.SetEnabled(true);
+    encryption.SetLevel(settings_.BT != 0 ? sarvane::pdf::el40bit : sarvane::pdf::el128bit);
+    encryption.SetOwnerPassword(settings_.Owner);
+    encryption.SetUserPassword(settings_.PW ? settings_.User : std::string());
+    encryption.SetUserPermissions(PermissionsFromSettings(settings_));
+    // Set again once every encryption setting stands: a text set while
+    // encryption is on is encrypted at once, with the handler those settings
+    // make.
+    info.SetAuthor(AnsiToUtf16(author));
+    info.SetCreator(AnsiToUtf16(creator));
+    info.SetKeywords(AnsiToUtf16(keywords));
+    info.SetProducer(AnsiToUtf16(producer));
+    info.SetSubject(AnsiToUtf16(subject));
+    info.SetTitle(AnsiToUtf16(title));
+  } else {
+    encryption.SetEnabled(false);
+  }
+  SaveWorkFile(workFile);
+  RestoreHeaderVersion(workFile);
+}
+
+void TLockJob::RestoreHeaderVersion(const std::string& workFile) {
+  const std::string scratch = ScratchFileName();
+  std::error_code ec;
+  fs::copy_file(workFile, scratch, fs::copy_options::overwrite_existing, ec);
+  if (ec) throw Exception(Format(kSCannotCopyFile, workFile, scratch));
+
+  std::FILE* source = std::fopen(scratch.c_str(), "rb");
+  if (!source) {
+    std::remove(scratch.c_str());
+    throw Exception(Format(kSCannotCopyFile, workFile, scratch));
+  }
+  std::FILE* target = std::fopen(workFile.c_str(), "wb");
+  if (!target) {
+    std::fclose(source);
+    std::remove(scratch.c_str());
+    throw Exception(Format(kSCannotWriteFile, workFile));
+  }
+  bool ok = RestoreHeaderBytes(source, target, VersionText(recordedVersion_));
+  std::fclose(source);
+  if (std::fclose(target) != 0) ok = false;
+  std::remove(scratch.c_str());
+  if (!ok) failure_ = fFailed;
+}
+
+bool CopyFileReplacing(const std::string& source, const std::string& target) {
+  std::string temp = ExtractFileDir(target) + "/." + ExtractFileName(target) + ".XXXXXX";
+  int out = mkstemp(temp.data());
+  if (out < 0) return false;
+  int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  bool ok = in >= 0;
+  std::vector<char> buffer(1 << 20);
+  while (ok) {
+    ssize_t n = ::read(in, buffer.data(), buffer.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      ok = n == 0;
+      break;
+    }
+    for (ssize_t done = 0; ok && done < n;) {
+      ssize_t w = ::write(out, buffer.data() + done, size_t(n - done));
+      if (w < 0 && errno == EINTR) continue;
+      ok = w > 0;
+      if (ok) done += w;
+    }
+  }
+  if (in >= 0) ::close(in);
+  // A plain new file's mode, not mkstemp's 0600.
+  mode_t mask = ::umask(0);
+  ::umask(mask);
+  if (ok) ok = ::fchmod(out, 0666 & ~mask) == 0;
+  if (ok) ok = ::fsync(out) == 0;
+  if (::close(out) != 0) ok = false;
+  if (ok) ok = std::rename(temp.c_str(), target.c_str()) == 0;
+  if (!ok) ::unlink(temp.c_str());
+  return ok;
+}
+
+}  // namespace sarvane::app

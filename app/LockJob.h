@@ -1,0 +1,159 @@
+#pragma once
+// The lock job: between choosing an input PDF and finding its locked copy in
+// the output folder.
+//
+// Two halves run at different moments. The selection step (LoadInputFile)
+// runs as soon as a file is chosen: it opens the input, unlocking it with the
+// unlock password when it is encrypted, writes it out unencrypted as the work
+// file temp/input.pdf and records the input's PDF version. The create press
+// (CreatePress, which runs RunLockJob) works on the work file only: it runs
+// the view-limit step, encrypts with the chosen passwords, level and
+// permissions, puts the recorded header version back and copies the result
+// into the output folder under the input's file name.
+//
+// The job talks to its surroundings only through ILockJobHost: status line,
+// error message boxes, repaint points, the output file list and the default
+// exception report. Every status text is the input's file name followed by one
+// of the suffixes below.
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "app/LockJobHost.h"
+#include "app/Rw_ini.h"
+#include "pdf/crypt/zkPDFCrypt.h"
+#include "pdf/document/zkPDFDoc.h"
+
+namespace sarvane::app {
+
+// Status line suffixes.
+inline constexpr char kSProcessStart[] = "の処理開始";
+inline constexpr char kSReadDone[] = "の読み込み完了";
+inline constexpr char kSReadError[] = "の読み込みエラー";
+inline constexpr char kSWriteStart[] = "の書き込み開始";
+inline constexpr char kSJobDone[] = "の処理完了";
+inline constexpr char kSJobFailed[] = "の処理異常";
+// Error message boxes.
+inline constexpr char kSWrongPassword[] = "パスワードが違います";
+inline constexpr char kSUserRightsOnly[] = "ユーザ権限で開いたものは変更できません";
+// Raised when the header-version step cannot set up its files.
+inline constexpr char kSCannotCopyFile[] = "%s を %s にコピーできません";
+
+// The failure flag: why the last step did not succeed.
+enum TFailure : int {
+  fNone = 0,       // no failure
+  fFailed = 1,     // wrong password, or a failed step of the job
+  fUserRights = 2  // the input opened with its user password only
+};
+
+// The permission set of the output from the seven "disabled" boxes: all
+// eight permissions, less what each checked box disables (print also takes
+// high-resolution print with it).
+sarvane::pdf::TzkUserPermissions PermissionsFromSettings(const TSettings& settings);
+
+// "1.0" … "1.7" for pvPDF10 … pvPDF17.
+std::string VersionText(sarvane::pdf::doc::TzkPDFVersion version);
+
+// The byte procedure of the header-version step, from one open file to
+// another: copies up to and including the first "%", then, when the next four
+// bytes are "PDF-" (P, D and F in either case), writes them and the three
+// version characters in place of the three bytes that follow; everything
+// else is copied unchanged, the rest in blocks of 2048 bytes. A source
+// without "%" is copied whole. False on a read or write error (the target
+// then holds what was written so far).
+bool RestoreHeaderBytes(std::FILE* source, std::FILE* target, const std::string& version);
+
+// Copies source to target through a temporary file in target's folder that
+// is then renamed over target: when the copy fails, target is left as it was
+// and no temporary file remains. The copy gets a new file's mode.
+bool CopyFileReplacing(const std::string& source, const std::string& target);
+
+class TLockJob {
+ public:
+  // The settings are the owner's live values (the window updates them from
+  // its controls; the command line fills them once); the job only reads
+  // them. Creates the work folder.
+  TLockJob(ILockJobHost& host, const TSettings& settings);
+  ~TLockJob();
+  TLockJob(const TLockJob&) = delete;
+  TLockJob& operator=(const TLockJob&) = delete;
+
+  // The one document component all document work goes through.
+  sarvane::pdf::doc::TzkPDFDocument& PDFDoc() { return *PDFDoc_; }
+
+  // --- the two entry points (what the open/drop and create handlers run) ---
+
+  // The selection step: makes path the current input, opens it and writes
+  // the work file. True when no failure. An exception (a missing or damaged
+  // input, a failed save) goes to the host's exception report and gives false.
+  bool LoadInputFile(const std::string& path);
+  // The create press on the current input: nothing at all when it is empty
+  // or names no existing file; otherwise runs the job and shows name +
+  // "の処理完了" or "の処理異常", then clears the current input. True only
+  // when the job ran and succeeded. An exception ends the press where it
+  // happened: it goes to the exception report, the current input stays.
+  bool CreatePress();
+  // The same on the given input, for a window that keeps its own current
+  // input: the caller clears that after a true or false return unless
+  // LastPressRaised().
+  bool CreatePress(const std::string& input);
+
+  // --- the job itself ---
+
+  // Runs the lock job on the work file made for input. Refused (failure)
+  // unless the last selection step succeeded for this very input, and when
+  // the output file would be the input file itself. True when no failure.
+  // Exceptions pass on.
+  bool RunLockJob(const std::string& input);
+  // The place where the view-limit overlay step runs on the loaded work file,
+  // between loading it and saving it: it removes earlier view-limit fields
+  // and page-open actions and adds the new overlay and page scripts when a
+  // date or address limit is active; it reports failure through the failure
+  // flag. It has nothing to do for a document without view limits.
+  void ApplyViewLimits();
+  // Loads the work file, applies the encryption settings (or switches
+  // encryption off), saves it and restores the header version.
+  void ApplySecurity(const std::string& workFile);
+  // Puts the recorded input version into the header of the work file,
+  // through the scratch copy temp/$temp.pdf. A read or write error sets the
+  // failure flag; a file that cannot be copied or created raises Exception.
+  void RestoreHeaderVersion(const std::string& workFile);
+
+  // The OnPassword handler: offers the unlock password once per load and
+  // gives up (failure) when it is asked again.
+  void PDFDocPassword(sarvane::pdf::doc::TzkComponent* sender, std::string& password,
+                      bool& continueAsking, int tries);
+
+  // --- state ---
+  const std::string& CurrentInput() const { return currentInput_; }
+  void SetCurrentInput(const std::string& path) { currentInput_ = path; }
+  int FailureFlag() const { return failure_; }
+  sarvane::pdf::doc::TzkPDFVersion RecordedVersion() const { return recordedVersion_; }
+  bool PasswordOffered() const { return passwordOffered_; }
+  // Whether the last create press ended in an exception.
+  bool LastPressRaised() const { return lastPressRaised_; }
+  // The output folder with its trailing "/", and the output file for input.
+  std::string OutputFolder() const;
+  std::string OutputFileName(const std::string& input) const;
+
+ private:
+  bool MakeWorkFile(const std::string& path);
+  void SaveWorkFile(const std::string& workFile);
+  bool OutputIsInput(const std::string& input) const;
+  void Status(const std::string& input, const char* suffix);
+
+  ILockJobHost& host_;
+  const TSettings& settings_;
+  std::unique_ptr<sarvane::pdf::doc::TzkPDFDocument> PDFDoc_;
+
+  std::string currentInput_;
+  int failure_ = fNone;
+  sarvane::pdf::doc::TzkPDFVersion recordedVersion_ = sarvane::pdf::doc::pvPDF14;
+  bool passwordOffered_ = false;
+  // The input whose selection step wrote the present work file; empty when
+  // the last selection failed or the work file was used up.
+  std::string selectedInput_;
+  bool lastPressRaised_ = false;
+};
+
+}  // namespace sarvane::app

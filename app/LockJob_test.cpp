@@ -1,0 +1,364 @@
+#include "app/LockJob.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/AppFiles.h"
+#include "app/AppTestSupport.h"
+#include "platform/Paths.h"
+
+namespace sarvane::app {
+namespace {
+
+using namespace sarvane::app::testing;
+using sarvane::pdf::TzkUserPermissions;
+namespace fs = std::filesystem;
+
+// Everything the job shows, in order.
+class TRecordingHost : public ILockJobHost {
+ public:
+  void ShowStatus(const std::string& text) override { statuses.push_back(text); }
+  void ShowErrorMessage(const std::string& text) override { messages.push_back(text); }
+  void ProcessMessages() override { ++repaints; }
+  void RefreshOutputList() override { ++refreshes; }
+  void ReportException(const std::exception& e) override { exceptions.push_back(e.what()); }
+
+  std::vector<std::string> statuses, messages, exceptions;
+  int repaints = 0, refreshes = 0;
+};
+
+std::string FixturePath() {
+  const char* src = std::getenv("SARVANE_SOURCE_DIR");
+  return std::string(src ? src : ".") + "/tests/fixtures/lock_three_pages.pdf";
+}
+
+TEST(LockJobPermissions, EachCheckedBoxRemovesItsPermissions) {
+  using namespace sarvane::pdf;
+  struct Case {
+    const char* name;
+    bool TSettings::*box;  // nullptr: no box checked
+    uint8_t expected;
+  };
+  const Case cases[] = {
+      {"none", nullptr, 0xFF},
+      // print takes high-resolution print with it: bits 2 and 7.
+      {"PR", &TSettings::PR, 0x7B},
+      {"MD", &TSettings::MD, 0xFD},
+      {"CP", &TSettings::CP, 0xFE},
+      {"AN", &TSettings::AN, 0xF7},
+      {"DA", &TSettings::DA, 0xBF},
+      {"FF", &TSettings::FF, 0xEF},
+      {"AC", &TSettings::AC, 0xDF},
+  };
+  for (const Case& c : cases) {
+    TSettings s;
+    if (c.box) s.*(c.box) = true;
+    EXPECT_EQ(PermissionsFromSettings(s).Byte(), c.expected) << c.name;
+  }
+  TSettings all;
+  all.PR = all.MD = all.CP = all.AN = all.DA = all.FF = all.AC = true;
+  EXPECT_TRUE(PermissionsFromSettings(all).Empty());
+  // Print alone lacks exactly the two print permissions.
+  TSettings print;
+  print.PR = true;
+  EXPECT_EQ(PermissionsFromSettings(print), TzkUserPermissions::All() - AllowPrint - AllowHighResPrint);
+}
+
+// Runs the byte procedure over in-memory files.
+std::string Restore(const std::string& input, const std::string& version, bool* ok = nullptr) {
+  std::FILE* source = tmpfile();
+  std::FILE* target = tmpfile();
+  std::fwrite(input.data(), 1, input.size(), source);
+  std::rewind(source);
+  bool result = RestoreHeaderBytes(source, target, version);
+  if (ok) *ok = result;
+  std::rewind(target);
+  std::string out;
+  for (int c; (c = std::fgetc(target)) != EOF;) out.push_back(char(c));
+  std::fclose(source);
+  std::fclose(target);
+  return out;
+}
+
+TEST(LockJobHeaderVersion, RewritesOnlyTheVersionAfterTheFirstPercent) {
+  const std::string body(5000, 'x');  // more than two 2048-byte blocks
+  struct Case {
+    const char* name;
+    std::string input, version, expected;
+  };
+  const Case cases[] = {
+      {"library header", "%PDF-1.4\r\n%\xE2\xE3\xCF\xD3\r\n" + body, "1.3",
+       "%PDF-1.3\r\n%\xE2\xE3\xCF\xD3\r\n" + body},
+      {"lower-case pdf", "%pdf-1.4 rest", "1.7", "%pdf-1.7 rest"},
+      {"mixed case", "%PdF-1.4", "1.0", "%PdF-1.0"},
+      {"bytes before the percent", "junk%PDF-1.4tail", "1.2", "junk%PDF-1.2tail"},
+      {"dash must be a dash", "%PDF_1.4", "1.3", "%PDF_1.4"},
+      {"other comment first", "%abcd%PDF-1.4", "1.3", "%abcd%PDF-1.4"},
+      {"no percent at all", "plain text", "1.3", "plain text"},
+      {"empty", "", "1.3", ""},
+      {"fewer than four after percent", "%PD", "1.3", "%PD"},
+      {"fewer than three version bytes", "%PDF-1.", "1.3", "%PDF-1."},
+      {"exactly the header", "%PDF-1.4", "1.5", "%PDF-1.5"},
+      {"only the first header", "%PDF-1.4 %PDF-1.4", "1.6", "%PDF-1.6 %PDF-1.4"},
+  };
+  for (const Case& c : cases) {
+    bool ok = false;
+    EXPECT_EQ(Restore(c.input, c.version, &ok), c.expected) << c.name;
+    EXPECT_TRUE(ok) << c.name;
+  }
+}
+
+TEST(LockJobHeaderVersion, ReadAndWriteErrorsAreFailures) {
+  // A write that cannot land: /dev/full refuses every byte.
+  std::FILE* source = tmpfile();
+  std::string data = "%PDF-1.4\r\n" + std::string(100000, 'y');
+  std::fwrite(data.data(), 1, data.size(), source);
+  std::rewind(source);
+  std::FILE* full = std::fopen("/dev/full", "wb");
+  ASSERT_NE(full, nullptr);
+  EXPECT_FALSE(RestoreHeaderBytes(source, full, "1.3"));
+  std::fclose(full);
+  std::fclose(source);
+
+  // A read that fails: a folder opened as a file reads with EISDIR.
+  TTempHome home;
+  std::FILE* folder = std::fopen(home.Dir().c_str(), "rb");
+  ASSERT_NE(folder, nullptr);
+  std::FILE* target = tmpfile();
+  EXPECT_FALSE(RestoreHeaderBytes(folder, target, "1.3"));
+  std::fclose(folder);
+  std::fclose(target);
+}
+
+TEST(LockJobHeaderVersion, VersionTexts) {
+  using namespace sarvane::pdf::doc;
+  EXPECT_EQ(VersionText(pvPDF10), "1.0");
+  EXPECT_EQ(VersionText(pvPDF13), "1.3");
+  EXPECT_EQ(VersionText(pvPDF17), "1.7");
+}
+
+TEST(LockJobCopy, ReplacesTheTargetWholeOrNotAtAll) {
+  TTempHome home;
+  const std::string out = home.Dir() + "out/";
+  fs::create_directories(out);
+  const std::string source = home.Dir() + "source.pdf";
+  const std::string target = out + "x.pdf";
+  const std::string big(200000, 'n');
+  WriteFileBytes(source, big);
+  WriteFileBytes(target, "earlier good copy");
+
+  // A copy that cannot be finished: the file size limit stops the write
+  // half way (the signal it raises is ignored, so write() fails instead).
+  struct rlimit old{};
+  getrlimit(RLIMIT_FSIZE, &old);
+  auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = old;
+  small.rlim_cur = 50000;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  bool ok = CopyFileReplacing(source, target);
+  setrlimit(RLIMIT_FSIZE, &old);
+  signal(SIGXFSZ, oldHandler);
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(ReadFileBytes(target), "earlier good copy");
+  EXPECT_EQ(FolderEntries(out), std::vector<std::string>{"x.pdf"});
+
+  // A missing source changes nothing either.
+  EXPECT_FALSE(CopyFileReplacing(home.Dir() + "missing.pdf", target));
+  EXPECT_EQ(ReadFileBytes(target), "earlier good copy");
+  EXPECT_EQ(FolderEntries(out), std::vector<std::string>{"x.pdf"});
+
+  // A good copy replaces the file, with a new file's mode rather than the
+  // temporary file's 0600.
+  mode_t mask = umask(022);
+  ok = CopyFileReplacing(source, target);
+  umask(mask);
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(ReadFileBytes(target), big);
+  EXPECT_EQ(ModeOf(target), 0644u);
+  EXPECT_EQ(FolderEntries(out), std::vector<std::string>{"x.pdf"});
+}
+
+TEST(LockJobPassword, OffersTheUnlockPasswordOnceThenGivesUp) {
+  TTempHome home;
+  TRecordingHost host;
+  TSettings settings = DefaultSettings();
+  settings.Open = "secret";
+  TLockJob job(host, settings);
+  struct Step {
+    bool offeredAfter;
+    bool continueAfter;
+    int failureAfter;
+  };
+  // First request: offer; second: give up with a failure; a third request
+  // (the next load) offers again.
+  const Step steps[] = {{true, true, fNone}, {false, false, fFailed}, {true, true, fFailed}};
+  std::string password;
+  int tries = 0;
+  for (const Step& s : steps) {
+    bool cont = true;
+    job.PDFDocPassword(&job.PDFDoc(), password, cont, tries++);
+    EXPECT_EQ(password, "secret") << tries;
+    EXPECT_EQ(job.PasswordOffered(), s.offeredAfter) << tries;
+    EXPECT_EQ(cont, s.continueAfter) << tries;
+    EXPECT_EQ(job.FailureFlag(), s.failureAfter) << tries;
+  }
+}
+
+class LockJobRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    settings = DefaultSettings();
+    settings.EN = true;
+    settings.Owner = "owner";
+    out = home.Dir() + "out";
+    fs::create_directories(out);
+    settings.OutPath = out + "/";
+    in = home.Dir() + "in/";
+    fs::create_directories(in);
+    input = in + "doc.pdf";
+    fs::copy_file(FixturePath(), input);
+  }
+
+  TTempHome home;
+  TRecordingHost host;
+  TSettings settings;
+  std::string out, in, input;
+};
+
+TEST_F(LockJobRun, SelectionWritesAPrivateWorkFile) {
+  TLockJob job(host, settings);
+  EXPECT_TRUE(job.LoadInputFile(input));
+  EXPECT_EQ(host.statuses, (std::vector<std::string>{"doc.pdfの処理開始", "doc.pdfの読み込み完了"}));
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_EQ(job.FailureFlag(), fNone);
+  EXPECT_EQ(job.RecordedVersion(), sarvane::pdf::doc::pvPDF14);
+  EXPECT_EQ(job.CurrentInput(), input);
+  ASSERT_TRUE(FileExists(WorkFileName()));
+  EXPECT_EQ(ModeOf(WorkFileName()), 0600u);
+  EXPECT_EQ(ModeOf(home.Dir() + "temp"), 0700u);
+  EXPECT_EQ(ReadFileBytes(WorkFileName()).substr(0, 5), "%PDF-");
+}
+
+TEST_F(LockJobRun, SuccessfulJobCopiesOutAndRemovesTheWorkFile) {
+  // The output folder comes without its trailing delimiter.
+  settings.OutPath = out;
+  WriteFileBytes(out + "/doc.pdf", "an older copy");
+  TLockJob job(host, settings);
+  ASSERT_TRUE(job.LoadInputFile(input));
+  EXPECT_TRUE(job.CreatePress());
+  EXPECT_EQ(host.statuses, (std::vector<std::string>{"doc.pdfの処理開始", "doc.pdfの読み込み完了",
+                                                     "doc.pdfの書き込み開始", "doc.pdfの処理完了",
+                                                     "doc.pdfの処理完了"}));
+  EXPECT_TRUE(host.exceptions.empty());
+  EXPECT_EQ(host.refreshes, 1);
+  EXPECT_EQ(ReadFileBytes(out + "/doc.pdf").substr(0, 8), "%PDF-1.4");
+  EXPECT_FALSE(FileExists(WorkFileName()));
+  EXPECT_FALSE(FileExists(ScratchFileName()));
+  EXPECT_EQ(FolderEntries(out), std::vector<std::string>{"doc.pdf"});
+  EXPECT_TRUE(job.CurrentInput().empty());
+  EXPECT_FALSE(job.PasswordOffered());
+  // The work file was used up: pressing again on the same input is refused.
+  host.statuses.clear();
+  EXPECT_FALSE(job.CreatePress(input));
+  EXPECT_EQ(host.statuses, std::vector<std::string>{"doc.pdfの処理異常"});
+}
+
+TEST_F(LockJobRun, RefusedJobsWriteNothing) {
+  const std::string original = ReadFileBytes(input);
+  struct Case {
+    const char* name;
+    // Prepares the job and returns the input to press create on.
+    std::function<std::string(TLockJob&)> prepare;
+    std::string outFolder;
+  };
+  const std::string garbage = in + "garbage.pdf";
+  WriteFileBytes(garbage, "this is no PDF file at all");
+  const Case cases[] = {
+      {"no selection", [&](TLockJob&) { return input; }, out + "/"},
+      {"failed selection after a good one",
+       [&](TLockJob& job) {
+         EXPECT_TRUE(job.LoadInputFile(input));
+         EXPECT_FALSE(job.LoadInputFile(garbage));
+         EXPECT_FALSE(FileExists(WorkFileName()));
+         return garbage;
+       },
+       out + "/"},
+      {"selection of another input",
+       [&](TLockJob& job) {
+         EXPECT_TRUE(job.LoadInputFile(input));
+         return garbage;
+       },
+       out + "/"},
+      {"output folder is the input's folder",
+       [&](TLockJob& job) {
+         EXPECT_TRUE(job.LoadInputFile(input));
+         return input;
+       },
+       in},
+      {"output folder is the input's folder by another path",
+       [&](TLockJob& job) {
+         EXPECT_TRUE(job.LoadInputFile(input));
+         return input;
+       },
+       out + "/../in"},
+      {"output folder is the work folder",
+       [&](TLockJob& job) {
+         const std::string named = in + "input.pdf";
+         fs::copy_file(input, named, fs::copy_options::overwrite_existing);
+         EXPECT_TRUE(job.LoadInputFile(named));
+         return named;
+       },
+       WorkFolder()},
+  };
+  for (const Case& c : cases) {
+    TRecordingHost h;
+    TSettings s = settings;
+    s.OutPath = c.outFolder;
+    TLockJob job(h, s);
+    std::string pressed = c.prepare(job);
+    h.statuses.clear();
+    EXPECT_FALSE(job.CreatePress(pressed)) << c.name;
+    EXPECT_EQ(job.FailureFlag(), fFailed) << c.name;
+    EXPECT_EQ(h.statuses, std::vector<std::string>{ExtractFileName(pressed) + "の処理異常"}) << c.name;
+    EXPECT_TRUE(FolderEntries(out).empty()) << c.name;
+    EXPECT_EQ(ReadFileBytes(input), original) << c.name;
+    EXPECT_EQ(h.refreshes, 0) << c.name;
+  }
+}
+
+TEST_F(LockJobRun, FailedCopyKeepsTheWorkFile) {
+  settings.OutPath = home.Dir() + "no-such-folder/";
+  TLockJob job(host, settings);
+  ASSERT_TRUE(job.LoadInputFile(input));
+  EXPECT_FALSE(job.CreatePress());
+  EXPECT_EQ(host.statuses.back(), "doc.pdfの処理異常");
+  EXPECT_EQ(job.FailureFlag(), fFailed);
+  EXPECT_TRUE(FileExists(WorkFileName()));
+  EXPECT_EQ(host.refreshes, 0);
+  EXPECT_FALSE(DirectoryExists(home.Dir() + "no-such-folder"));
+}
+
+TEST_F(LockJobRun, MissingInputIsReportedAndNothingRuns) {
+  TLockJob job(host, settings);
+  const std::string missing = in + "missing.pdf";
+  EXPECT_FALSE(job.LoadInputFile(missing));
+  EXPECT_EQ(host.statuses, std::vector<std::string>{"missing.pdfの処理開始"});
+  EXPECT_EQ(host.exceptions.size(), 1u);
+  // The create press on a file that does not exist does nothing at all.
+  host.statuses.clear();
+  EXPECT_FALSE(job.CreatePress());
+  EXPECT_TRUE(host.statuses.empty());
+  EXPECT_FALSE(job.LastPressRaised());
+}
+
+}  // namespace
+}  // namespace sarvane::app

@@ -1,0 +1,207 @@
+// sarvane-cli lock: for each file, what the window does when the file is
+// chosen and the create button is pressed.
+#include <cstring>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/LockJob.h"
+#include "app/Rw_ini.h"
+#include "platform/CodePage.h"
+#include "platform/Paths.h"
+
+namespace {
+
+using sarvane::app::ILockJobHost;
+using sarvane::app::TLockJob;
+using sarvane::app::TSettings;
+
+const char kLockUsage[] =
+    "usage: sarvane-cli lock [OPTIONS] FILE...\n"
+    "\n"
+    "Writes a locked copy of each FILE into the output folder, under the same\n"
+    "file name (an existing file of that name is replaced). Each file is opened\n"
+    "(unlocked with the unlock password when it is encrypted), written to the\n"
+    "work file, then encrypted with RC4 and copied out, with the header version\n"
+    "of the input.\n"
+    "\n"
+    "options (each sets one value of the settings file):\n"
+    "  --settings INI   start from the values of this settings file\n"
+    "                   (without it: the first-run defaults)\n"
+    "  --unlock P       unlock password for encrypted inputs   [Pass] Open\n"
+    "  --no-security    write the copy unencrypted             [Secu] EN=0\n"
+    "                   (without it the copy is always encrypted, EN=1)\n"
+    "  --owner O        owner password of the copy             [Pass] Owner\n"
+    "  --user U         user (open) password of the copy;      [Pass] User\n"
+    "                   turns the user password on             [Secu] PW=1\n"
+    "  --level 40|128   RC4 key length                         [Secu] BT\n"
+    "  --deny LIST      comma-separated operations to disable: print, modify,\n"
+    "                   copy, annotate, assemble, fill, accessibility\n"
+    "                   (the listed ones are disabled, the others allowed;\n"
+    "                   an empty LIST allows all)    [Secu] PR MD CP AN DA FF AC\n"
+    "  --out DIR        output folder                          [PDF] OutPath\n"
+    "  --help           show this text\n"
+    "\n"
+    "Progress and error messages go to standard error, one per line.\n"
+    "Exit status: 0 when every file was locked, 1 otherwise.\n";
+
+// The job's surroundings on a terminal: status lines and message boxes as
+// lines on standard error.
+class TTerminalHost : public ILockJobHost {
+ public:
+  void ShowStatus(const std::string& text) override {
+    // The status line shows the same text twice at the end of a job; a
+    // terminal needs it once.
+    if (text == last_) return;
+    last_ = text;
+    std::cerr << text << '\n';
+  }
+  void ShowErrorMessage(const std::string& text) override {
+    last_.clear();
+    std::cerr << text << '\n';
+  }
+  void ProcessMessages() override { std::cerr.flush(); }
+  void RefreshOutputList() override {}
+  void ReportException(const std::exception& e) override {
+    last_.clear();
+    std::cerr << "sarvane-cli: " << e.what() << '\n';
+  }
+
+ private:
+  std::string last_;
+};
+
+// A typed text becomes code-page text, as the window's edit boxes give it.
+std::string FromTerminal(const std::string& text) {
+  if (sarvane::SystemCodePage() == sarvane::kCodePageUtf8) return text;
+  return sarvane::Utf16ToAnsi(sarvane::Utf8ToUtf16(text));
+}
+
+bool ApplyDenyList(const std::string& list, TSettings& s, std::string& error) {
+  s.PR = s.MD = s.CP = s.AN = s.DA = s.FF = s.AC = false;
+  std::stringstream in(list);
+  std::string item;
+  while (std::getline(in, item, ',')) {
+    if (item.empty()) continue;
+    if (item == "print") s.PR = true;
+    else if (item == "modify") s.MD = true;
+    else if (item == "copy") s.CP = true;
+    else if (item == "annotate") s.AN = true;
+    else if (item == "assemble") s.DA = true;
+    else if (item == "fill") s.FF = true;
+    else if (item == "accessibility") s.AC = true;
+    else {
+      error = "unknown operation '" + item + "' in --deny";
+      return false;
+    }
+  }
+  return true;
+}
+
+int UsageError(const std::string& message) {
+  std::cerr << "sarvane-cli lock: " << message << "\n\n" << kLockUsage;
+  return 1;
+}
+
+}  // namespace
+
+int CmdLock(int argc, char** argv) {
+  struct Options {
+    std::string settingsFile;
+    bool haveUnlock = false, haveOwner = false, haveUser = false, haveLevel = false,
+         haveDeny = false, haveOut = false, noSecurity = false;
+    std::string unlock, owner, user, level, deny, out;
+  } o;
+  std::vector<std::string> files;
+
+  bool optionsEnd = false;
+  for (int i = 0; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (optionsEnd || arg.empty() || arg[0] != '-' || arg == "-") {
+      files.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnd = true;
+      continue;
+    }
+    if (arg == "--help" || arg == "-h") {
+      std::cout << kLockUsage;
+      return 0;
+    }
+    if (arg == "--no-security") {
+      o.noSecurity = true;
+      continue;
+    }
+    // Options with a value: "--name VALUE" or "--name=VALUE".
+    std::string name = arg, value;
+    bool inlineValue = false;
+    if (size_t eq = arg.find('='); eq != std::string::npos) {
+      name = arg.substr(0, eq);
+      value = arg.substr(eq + 1);
+      inlineValue = true;
+    }
+    struct Slot {
+      const char* name;
+      std::string* value;
+      bool* given;
+    };
+    const Slot slots[] = {
+        {"--settings", &o.settingsFile, nullptr}, {"--unlock", &o.unlock, &o.haveUnlock},
+        {"--owner", &o.owner, &o.haveOwner},      {"--user", &o.user, &o.haveUser},
+        {"--level", &o.level, &o.haveLevel},      {"--deny", &o.deny, &o.haveDeny},
+        {"--out", &o.out, &o.haveOut},
+    };
+    const Slot* slot = nullptr;
+    for (const Slot& s : slots)
+      if (name == s.name) slot = &s;
+    if (!slot) return UsageError("unknown option '" + arg + "'");
+    if (!inlineValue) {
+      if (i + 1 >= argc) return UsageError("option '" + name + "' needs a value");
+      value = argv[++i];
+    }
+    *slot->value = value;
+    if (slot->given) *slot->given = true;
+  }
+  if (files.empty()) return UsageError("no input file");
+
+  TSettings settings;
+  if (!o.settingsFile.empty()) {
+    if (!sarvane::FileExists(o.settingsFile)) return UsageError("settings file '" + o.settingsFile + "' not found");
+    settings = sarvane::app::ReadSettings(o.settingsFile);
+  } else {
+    settings = sarvane::app::DefaultSettings();
+  }
+  settings.EN = !o.noSecurity;
+  if (o.haveUnlock) settings.Open = FromTerminal(o.unlock);
+  if (o.haveOwner) settings.Owner = FromTerminal(o.owner);
+  if (o.haveUser) {
+    settings.User = FromTerminal(o.user);
+    settings.PW = true;
+  }
+  if (o.haveLevel) {
+    if (o.level == "128") settings.BT = 0;
+    else if (o.level == "40") settings.BT = 1;
+    else return UsageError("--level must be 40 or 128");
+  }
+  if (o.haveDeny) {
+    std::string error;
+    if (!ApplyDenyList(o.deny, settings, error)) return UsageError(error);
+  }
+  if (o.haveOut) {
+    if (o.out.empty()) return UsageError("--out needs a folder");
+    settings.OutPath = sarvane::IncludeTrailingPathDelimiter(o.out);
+  }
+
+  TTerminalHost host;
+  TLockJob job(host, settings);
+  bool allOk = true;
+  for (const std::string& file : files) {
+    bool selected = job.LoadInputFile(file);
+    bool locked = job.CreatePress();
+    allOk = allOk && selected && locked;
+  }
+  return allOk ? 0 : 1;
+}
