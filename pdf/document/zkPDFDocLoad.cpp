@@ -1,0 +1,565 @@
+// Loading a document: the file, the catalog, the page tree, named
+// destinations and the document information; page boxes and units.
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "pdf/crypt/zkPDFCrypt.h"
+#include "pdf/document/zkCstPDFDoc.h"
+#include "pdf/objects/zkPDFText.h"
+#include "platform/Clock.h"
+#include "platform/Paths.h"
+
+namespace sarvane::pdf::doc {
+
+using sarvane::pdf::TzkPDFNameObject;
+using sarvane::pdf::TzkPDFStringObject;
+
+// One inherited page attribute: the key and a copy of the nearest ancestor's value.
+struct TzkCustomPDFDocument::TzkInherited {
+  std::string Key;
+  TzkPDFObjectPtr Value;
+};
+
+namespace {
+
+// Attributes a page takes from its ancestors, in the order they are added.
+constexpr std::string_view kInheritedKeys[] = {"/Rotate", "/MediaBox", "/Resources", "/CropBox"};
+
+// Catalog entries read into fields of their own; every other entry is kept
+// for the writer as it stands.
+constexpr std::string_view kCatalogOwnKeys[] = {"/Type",     "/Pages",    "/PageMode",   "/PageLayout",
+                                                "/ViewerPreferences",     "/Metadata",   "/AcroForm",
+                                                "/OpenAction", "/AA",     "/Names",      "/Outlines"};
+
+bool IsOwnCatalogKey(std::string_view key) {
+  return std::find(std::begin(kCatalogOwnKeys), std::end(kCatalogOwnKeys), key) != std::end(kCatalogOwnKeys);
+}
+
+bool NameIs(const TzkPDFObject* object, std::string_view name) {
+  const auto* n = ObjectAs<TzkPDFNameObject>(object);
+  return n && n->Text() == name;
+}
+
+void RemoveAll(TzkPDFDictObject& dict, std::string_view key) {
+  while (dict.IndexOfKey(key) >= 0) dict.Remove(key);
+}
+
+// Whole file in memory; the parser works on it from there.
+std::shared_ptr<const std::string> ReadWholeFile(const std::string& fileName) {
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) throw Exception(Format(res::kCannotReadFile, fileName, std::strerror(errno)));
+  auto data = std::make_shared<std::string>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (in.bad()) throw Exception(Format(res::kCannotReadFile, fileName, std::strerror(errno)));
+  return data;
+}
+
+bool IsHexText(std::string_view text) {
+  if (text.empty() || text.size() % 2 != 0) return false;
+  return std::all_of(text.begin(), text.end(), [](char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+  });
+}
+
+}  // namespace
+
+// ------------------------------------------------------------ state
+
+void TzkCustomPDFDocument::InitLoadingState() {
+  workFileName_.clear();
+  openAttempted_ = false;
+  pageMode_ = pmNone;
+  pageLayout_ = plNone;
+  pages_.clear();
+  namedDestinations_.clear();
+  info_ = std::make_unique<TzkPDFInfo>();
+  info_->TextEncryptor = [this](std::string& bytes) { return EncryptInfoText(bytes); };
+  pendingInfo_.reset();
+  catalog_ = std::make_unique<TzkPDFCatalog>();
+  encryption_ = std::make_unique<sarvane::pdf::TzkPDFEncryptionSettings>();
+  encryption_->SetLevel(sarvane::pdf::el40bit);
+  decryptor_.reset();
+  NamedDestinationLookup = [this](std::string_view name) { return FindNamedDestination(name); };
+  InformationHandler = [this](TzkPDFObjectPtr info) { pendingInfo_ = std::move(info); };
+}
+
+void TzkCustomPDFDocument::ClearLoadingState() {
+  pages_.clear();
+  namedDestinations_.clear();
+  pendingInfo_.reset();
+  decryptor_.reset();
+  openAttempted_ = false;
+}
+
+void TzkCustomPDFDocument::CloseDocument() {
+  ClearDocument();
+  InitDocument();
+}
+
+void TzkCustomPDFDocument::SetFilename(const std::string& fileName) {
+  filename_ = fileName;
+  if (!fileName.empty()) LoadDocument(fileName);
+}
+
+bool TzkCustomPDFDocument::IsOwner() const { return !decryptor_ || decryptor_->IsOwner(); }
+
+void TzkCustomPDFDocument::IOProgress(int percentage) {
+  if (OnIOProgress) OnIOProgress(this, percentage);
+}
+
+// ------------------------------------------------------------ loading
+
+bool TzkCustomPDFDocument::LoadDocument(const std::string& fileName) {
+  // A failed earlier attempt leaves objects under this document number in
+  // the store: they must not be mistaken for objects of the next file.
+  if (isLoaded_ || openAttempted_) CloseDocument();
+  const std::string work = ExtractFileExt(fileName).empty() ? fileName + ".pdf" : fileName;
+  workFileName_ = work;
+  if (!FileExists(work)) throw EFileNotFound(work);
+  if (filename_.empty()) filename_ = work;
+
+  std::shared_ptr<const std::string> data = ReadWholeFile(work);
+  openAttempted_ = true;
+  struct ReaderRelease {
+    TzkCustomPDFDocument* document;
+    ~ReaderRelease() { document->ReleaseReader(); }
+  } release{this};
+
+  OpenDocumentFile(std::move(data));
+  if (isEncrypted_) {
+    RunPasswordLoop();
+  } else {
+    ReadDocument();
+  }
+  return isLoaded_;
+}
+
+void TzkCustomPDFDocument::ReadDocument() {
+  if (OnBeginRead) OnBeginRead(this);
+  ReadCatalog();
+  isLoaded_ = true;
+  StatusMessage(Format(res::kDocumentReadComplete, PageCount()));
+  if (OnEndRead) OnEndRead(this);
+}
+
+// A copy of what the object stands for, references followed through the
+// store or the file, without counting uses: for values the document keeps
+// in records of its own rather than as objects to write.
+TzkPDFObjectPtr TzkCustomPDFDocument::DetachedCopy(const TzkPDFObject* object, int depth, int& budget) {
+  if (!object) return nullptr;
+  if (--budget < 0 || depth > kMaxTreeDepth) throw EPDFException(Format(res::kNestingTooDeep, kMaxTreeDepth));
+  switch (object->Kind()) {
+    case sarvane::pdf::okArray: {
+      const auto& array = *static_cast<const TzkPDFArrayObject*>(object);
+      auto result = std::make_unique<TzkPDFArrayObject>();
+      for (int32_t i = 0; i < array.Count(); ++i) result->Add(DetachedCopy(array.ItemAt(i), depth + 1, budget));
+      return result;
+    }
+    case sarvane::pdf::okDictionary: {
+      const auto& dict = *static_cast<const TzkPDFDictObject*>(object);
+      auto result = std::make_unique<TzkPDFDictObject>();
+      for (int32_t i = 0; i < dict.Count(); ++i) {
+        result->AddValue(dict.KeyAt(i)->Text(), DetachedCopy(dict.ValueAt(i), depth + 1, budget));
+      }
+      return result;
+    }
+    case sarvane::pdf::okIndirectReference: {
+      const auto& ref = *static_cast<const TzkPDFIndirectReference*>(object);
+      TzkPDFIndirectObject* target = store_->Find(&ref);
+      if (!target && ref.DocumentNumber() == documentNumber_) target = store_->Find(documentNumber_, ref.ObjectNumber(), 0);
+      std::unique_ptr<TzkPDFIndirectObject> read;
+      if (!target && ref.DocumentNumber() == documentNumber_ && ref.ObjectNumber() > 0 && reader_) {
+        read = ReadIndirectObjectAt(ObjectOffset(ref.ObjectNumber()), ref.ObjectNumber());
+        target = read.get();
+      }
+      if (!target) return std::make_unique<sarvane::pdf::TzkPDFNullObject>();
+      return DetachedCopy(target->Value(), depth + 1, budget);
+    }
+    default:
+      return object->Clone();
+  }
+}
+
+TzkPDFObjectPtr TzkCustomPDFDocument::DetachedCopy(const TzkPDFObject* object) {
+  int budget = kDetachedCopyBudget;
+  return DetachedCopy(object, 0, budget);
+}
+
+void TzkCustomPDFDocument::ReadInformation() {
+  TzkPDFObjectPtr pending = std::move(pendingInfo_);
+  if (!trailer_.Information || !info_->IsEmpty()) return;
+  TzkPDFObjectPtr value = pending ? DetachedCopy(pending.get()) : DetachedCopy(trailer_.Information.get());
+  if (!value || !value->IsDictionary()) return;
+  // Adopted whether or not it names a producer: a title without a producer
+  // is still the document's title.
+  info_->SetDictionary(std::unique_ptr<TzkPDFDictObject>(static_cast<TzkPDFDictObject*>(value.release())));
+}
+
+void TzkCustomPDFDocument::ReadCatalog() {
+  ReadInformation();
+
+  const int32_t root = trailer_.RootNumber;
+  TzkPDFIndirectObject* held = root > 0 ? store_->Find(documentNumber_, root, 0) : nullptr;
+  std::unique_ptr<TzkPDFIndirectObject> fresh;
+  if (!held && root > 0) fresh = ReadIndirectObjectAt(ObjectOffset(root), root);
+  TzkPDFIndirectObject* catalogObject = held ? held : fresh.get();
+  if (!catalogObject) throw EPDFFileCorruptedError();
+  auto* catalog = catalogObject->Value()->As<TzkPDFDictObject>();
+  if (!catalog) throw EUnexpectedObjectError();
+
+  // Page mode and layout; a name outside the tables reads as none.
+  if (TzkPDFObjectPtr mode = DetachedCopy(catalog->Lookup("/PageMode"))) {
+    const auto* name = mode->As<TzkPDFNameObject>();
+    pageMode_ = name ? PageModeFromName(name->Text()).value_or(pmNone) : pmNone;
+  }
+  if (TzkPDFObjectPtr layout = DetachedCopy(catalog->Lookup("/PageLayout"))) {
+    const auto* name = layout->As<TzkPDFNameObject>();
+    pageLayout_ = name ? PageLayoutFromName(name->Text()).value_or(plNone) : plNone;
+  }
+  if (TzkPDFObjectPtr prefs = DetachedCopy(catalog->Lookup("/ViewerPreferences"))) {
+    if (prefs->IsDictionary()) {
+      catalog_->ViewerPreferences->SetDictionary(
+          std::unique_ptr<TzkPDFDictObject>(static_cast<TzkPDFDictObject*>(prefs.release())));
+    }
+  }
+  if (TzkPDFObject* metadata = catalog->Lookup("/Metadata")) {
+    Collect(metadata);
+    catalog_->Metadata = metadata->Clone();
+  }
+
+  IOProgress(10);
+  StatusMessage(res::kTraversingPages);
+  const auto* pagesRef = ObjectAs<TzkPDFIndirectReference>(catalog->Lookup("/Pages"));
+  if (!pagesRef) throw EUnexpectedObjectError();
+  {
+    std::unordered_set<int32_t> path;
+    std::unordered_set<int32_t> seen;
+    WalkPageNode(*pagesRef, nullptr, 0, path, seen);
+  }
+  IOProgress(75);
+
+  if (TzkPDFObject* dests = catalog->Lookup("/Dests")) {
+    StatusMessage(res::kProcessingDestinations);
+    Collect(dests);
+    ReadDestinationDictionary(dests);
+  }
+
+  IOProgress(30);
+  StatusMessage(res::kProcessingAnnotations);
+  for (TzkPDFIndirectObject* page : pages_) {
+    if (TzkPDFObject* annots = page->Value()->Cast<TzkPDFDictObject>().Lookup("/Annots")) Collect(annots);
+  }
+
+  IOProgress(90);
+  if (TzkPDFObject* acroForm = catalog->Lookup("/AcroForm")) {
+    if (auto* ref = acroForm->As<TzkPDFIndirectReference>()) {
+      CollectReference(ref);
+      catalog_->AcroForm = ref->Clone();
+    } else if (acroForm->IsDictionary()) {
+      // A direct form dictionary becomes an object of its own, so that the
+      // form code can refer to it like any other.
+      const int32_t number = store_->NewObjectNumber();
+      TzkPDFIndirectObject* stored = store_->Store(
+          std::make_unique<TzkPDFIndirectObject>(documentNumber_, acroForm->Clone(), 0, number, true));
+      Collect(stored->Value());
+      catalog_->AcroForm = std::make_unique<TzkPDFIndirectReference>(documentNumber_, 0, number);
+    } else if (!acroForm->IsNull()) {
+      throw EUnexpectedObjectError();
+    }
+    StatusMessage(res::kAcroFormsProcessed);
+  }
+
+  if (TzkPDFObject* openAction = catalog->Lookup("/OpenAction")) {
+    Collect(openAction);
+    catalog_->OpenAction = openAction->Clone();
+  }
+  if (TzkPDFObject* aa = catalog->Lookup("/AA")) {
+    Collect(aa);
+    catalog_->AA = aa->Clone();
+  }
+
+  if (TzkPDFObject* names = catalog->Lookup("/Names")) {
+    StatusMessage(res::kProcessingNameTree);
+    Collect(names);
+    catalog_->Names = names->Clone();
+    ReadNameDictionary(names);
+  }
+
+  IOProgress(60);
+  StatusMessage(res::kReadingOutlines);
+  // The outline tree is kept as the objects it is made of; the catalog
+  // record refers to its root only when those objects are loaded.
+  if (auto* outlines = ObjectAs<TzkPDFIndirectReference>(catalog->Lookup("/Outlines"))) {
+    Collect(outlines);
+    if (store_->Find(outlines) || store_->Find(documentNumber_, outlines->ObjectNumber(), 0)) {
+      catalog_->Outlines = outlines->Clone();
+    }
+  }
+
+  // Everything else the input's catalog holds, for the writer to carry.
+  for (int32_t i = 0; i < catalog->Count(); ++i) {
+    const std::string& key = catalog->KeyAt(i)->Text();
+    if (IsOwnCatalogKey(key)) continue;
+    TzkPDFObject* value = catalog->ValueAt(i);
+    if (key != "/Dests") Collect(value);
+    catalog_->OtherEntries.emplace_back(key, value->Clone());
+  }
+  IOProgress(100);
+
+  // The writer builds the catalog anew: a stored copy of the input's is not written.
+  if (held) held->SetUseCount(0);
+}
+
+// ------------------------------------------------------------ page tree
+
+void TzkCustomPDFDocument::WalkPageNode(const TzkPDFIndirectReference& nodeRef,
+                                        const std::vector<TzkInherited>* inherited, int depth,
+                                        std::unordered_set<int32_t>& path, std::unordered_set<int32_t>& seen) {
+  if (depth > kMaxTreeDepth) throw EPDFFileCorruptedError(Format(res::kPageTreeTooDeep, kMaxTreeDepth));
+  const int32_t number = nodeRef.ObjectNumber();
+  if (path.count(number)) throw EPDFFileCorruptedError(Format(res::kPageTreeCycle, number));
+  if (!seen.insert(number).second) {
+    Warning(Format(res::kPageNodeRepeated, number));
+    return;
+  }
+
+  TzkPDFIndirectObject* held = store_->Find(&nodeRef);
+  if (!held && nodeRef.DocumentNumber() == documentNumber_ && number > 0) {
+    held = store_->Find(documentNumber_, number, 0);
+  }
+  std::unique_ptr<TzkPDFIndirectObject> fresh;
+  if (!held && number > 0 && nodeRef.DocumentNumber() == documentNumber_) {
+    bool repaired = false;
+    fresh = ReadIndirectObjectAt(ObjectOffset(number), number, -1, &repaired);
+  }
+  TzkPDFIndirectObject* node = held ? held : fresh.get();
+  if (!node) throw EPDFFileCorruptedError(Format(res::kPageNodeMissing, number));
+
+  auto* dict = node->Value()->As<TzkPDFDictObject>();
+  const TzkPDFObject* type = dict ? store_->Resolve(dict->Lookup("/Type")) : nullptr;
+
+  if (NameIs(type, "/Page")) {
+    node->IncUseCount();
+    TzkPDFIndirectObject* page = held ? held : store_->Store(std::move(fresh));
+    // The writer gives every page its new parent; article beads refer to
+    // threads that are not carried over.
+    RemoveAll(*dict, "/Parent");
+    RemoveAll(*dict, "/B");
+    if (inherited) {
+      for (const TzkInherited& entry : *inherited) {
+        if (dict->IndexOfKey(entry.Key) < 0) dict->AddValue(entry.Key, entry.Value->Clone());
+      }
+    }
+    for (int32_t i = 0; i < dict->Count(); ++i) {
+      if (dict->KeyAt(i)->Text() == "/Annots") continue;
+      Collect(dict->ValueAt(i));
+    }
+    pages_.push_back(page);
+    return;
+  }
+
+  if (!NameIs(type, "/Pages")) throw sarvane::pdf::EUnexpectedError();
+
+  TzkPDFObject* kidsValue = dict->Lookup("/Kids");
+  TzkPDFObjectPtr kidsCopy;
+  const auto* kids = ObjectAs<TzkPDFArrayObject>(kidsValue);
+  if (!kids) {
+    if (!ObjectAs<TzkPDFIndirectReference>(kidsValue)) throw EUnexpectedObjectError();
+    kidsCopy = DetachedCopy(kidsValue);
+    kids = ObjectAs<TzkPDFArrayObject>(kidsCopy.get());
+    if (!kids) throw EUnexpectedObjectError();
+  }
+
+  std::vector<TzkInherited> level;
+  if (inherited) {
+    level.reserve(inherited->size() + 1);
+    for (const TzkInherited& entry : *inherited) level.push_back({entry.Key, entry.Value->Clone()});
+  }
+  for (std::string_view key : kInheritedKeys) {
+    const TzkPDFObject* value = dict->Lookup(key);
+    if (!value) continue;
+    auto it = std::find_if(level.begin(), level.end(), [&](const TzkInherited& e) { return e.Key == key; });
+    if (it != level.end()) {
+      it->Value = value->Clone();
+    } else {
+      level.push_back({std::string(key), value->Clone()});
+    }
+  }
+
+  path.insert(number);
+  for (int32_t i = 0; i < kids->Count(); ++i) {
+    const auto* kid = ObjectAs<TzkPDFIndirectReference>(kids->ItemAt(i));
+    if (!kid) throw EUnexpectedObjectError();
+    WalkPageNode(*kid, &level, depth + 1, path, seen);
+  }
+  path.erase(number);
+  // Intermediate nodes are not written: the writer builds a new page tree.
+  if (held) held->SetUseCount(0);
+}
+
+// ------------------------------------------------------ named destinations
+
+void TzkCustomPDFDocument::AddNamedDestination(std::string name, const TzkPDFObject* value) {
+  // A name without a usable destination is left to the viewer, which still
+  // finds it in the written /Dests or /Names: replacing it by null would
+  // break the link.
+  if (!value || !value->IsArray()) return;
+  TzkPDFObjectPtr destination = value->Clone();
+  if (auto* page = ObjectAs<TzkPDFIndirectReference>(static_cast<TzkPDFArrayObject*>(destination.get())->ItemAt(0))) {
+    page->SetDocumentNumber(documentNumber_);
+  }
+  namedDestinations_.emplace_back(std::move(name), std::move(destination));
+}
+
+void TzkCustomPDFDocument::SortNamedDestinations() {
+  // Stable: of two equal names the first in the file wins, as it would in a scan.
+  std::stable_sort(namedDestinations_.begin(), namedDestinations_.end(),
+                   [](const TzkNamedDestination& a, const TzkNamedDestination& b) { return a.first < b.first; });
+}
+
+const TzkPDFObject* TzkCustomPDFDocument::FindNamedDestination(std::string_view name) const {
+  auto find = [this](std::string_view text) -> const TzkPDFObject* {
+    auto it = std::lower_bound(namedDestinations_.begin(), namedDestinations_.end(), text,
+                               [](const TzkNamedDestination& e, std::string_view t) { return e.first < t; });
+    return it != namedDestinations_.end() && it->first == text ? it->second.get() : nullptr;
+  };
+  if (const TzkPDFObject* found = find(name)) return found;
+  // A hexadecimal string reaches here as its digits; its name is its bytes.
+  if (IsHexText(name)) return find(sarvane::pdf::HexToBytes(name));
+  return nullptr;
+}
+
+void TzkCustomPDFDocument::ReadDestinationDictionary(TzkPDFObject* dests) {
+  TzkPDFObject* resolved = store_->Resolve(dests);
+  if (!resolved || resolved->IsNull()) return;
+  const auto* dict = resolved->As<TzkPDFDictObject>();
+  if (!dict) throw EUnexpectedObjectError();
+  for (int32_t i = 0; i < dict->Count(); ++i) {
+    TzkPDFObject* value = store_->Resolve(dict->ValueAt(i));
+    if (!value || value->IsNull()) continue;  // a reference to nothing names nothing
+    if (const auto* d = value->As<TzkPDFDictObject>()) value = store_->Resolve(d->Lookup("/D"));
+    if (!value || !value->IsArray()) throw sarvane::pdf::EUnexpectedError(std::string(res::kUnexpectedObject));
+    AddNamedDestination(dict->KeyAt(i)->BareName(), value);
+  }
+  SortNamedDestinations();
+}
+
+void TzkCustomPDFDocument::ReadNameDictionary(TzkPDFObject* names) {
+  TzkPDFObject* resolved = store_->Resolve(names);
+  if (!resolved || resolved->IsNull()) return;
+  const auto* dict = resolved->As<TzkPDFDictObject>();
+  if (!dict) throw EUnexpectedObjectError();
+  TzkPDFObject* dests = dict->Lookup("/Dests");
+  if (!dests) return;
+  if (!dests->IsIndirectReference() && !dests->IsDictionary()) throw EUnexpectedObjectError();
+  TzkPDFObject* tree = store_->Resolve(dests);
+  if (!tree) return;
+  std::unordered_set<int32_t> path;
+  std::unordered_set<int32_t> seen;
+  if (const auto* root = dests->As<TzkPDFIndirectReference>()) {
+    path.insert(root->ObjectNumber());
+    seen.insert(root->ObjectNumber());
+  }
+  ReadNameTreeNode(tree, 0, path, seen);
+  SortNamedDestinations();
+}
+
+void TzkCustomPDFDocument::ReadNameTreeNode(TzkPDFObject* node, int depth, std::unordered_set<int32_t>& path,
+                                            std::unordered_set<int32_t>& seen) {
+  if (depth > kMaxTreeDepth) throw EPDFFileCorruptedError(Format(res::kNameTreeTooDeep, kMaxTreeDepth));
+  const auto* dict = ObjectAs<TzkPDFDictObject>(node);
+  if (!dict) throw EUnexpectedObjectError();
+
+  if (const auto* kids = ObjectAs<TzkPDFArrayObject>(store_->Resolve(dict->Lookup("/Kids")))) {
+    for (int32_t i = 0; i < kids->Count(); ++i) {
+      const auto* kid = ObjectAs<TzkPDFIndirectReference>(kids->ItemAt(i));
+      if (!kid) throw EUnexpectedObjectError();
+      const int32_t number = kid->ObjectNumber();
+      if (path.count(number)) throw EPDFFileCorruptedError(Format(res::kNameTreeCycle, number));
+      if (!seen.insert(number).second) continue;
+      TzkPDFObject* target = store_->Resolve(const_cast<TzkPDFIndirectReference*>(kid));
+      if (!target) continue;
+      path.insert(number);
+      ReadNameTreeNode(target, depth + 1, path, seen);
+      path.erase(number);
+    }
+  }
+
+  if (const auto* pairs = ObjectAs<TzkPDFArrayObject>(store_->Resolve(dict->Lookup("/Names")))) {
+    for (int32_t k = 0; k + 1 < pairs->Count(); k += 2) {
+      const TzkPDFObject* keyObject = store_->Resolve(pairs->ItemAt(k));
+      std::string key;
+      if (const auto* s = ObjectAs<TzkPDFStringObject>(keyObject)) {
+        key = s->IsHex() ? sarvane::pdf::HexToBytes(s->Content()) : s->Content();
+      } else if (const auto* n = ObjectAs<TzkPDFNameObject>(keyObject)) {
+        key = n->BareName();
+      } else {
+        continue;
+      }
+      TzkPDFObject* value = store_->Resolve(pairs->ItemAt(k + 1));
+      if (!value || value->IsNull()) continue;
+      if (const auto* d = value->As<TzkPDFDictObject>()) {
+        value = store_->Resolve(d->Lookup("/D"));
+        if (!value || value->IsNull()) continue;
+      }
+      if (!value->IsArray()) throw sarvane::pdf::EUnexpectedError(std::string(res::kUnexpectedObject));
+      AddNamedDestination(std::move(key), value);
+    }
+  }
+}
+
+// ------------------------------------------------------------ pages
+
+const TzkPDFArrayObject& TzkCustomPDFDocument::PageBox(int page) {
+  if (page < 1 || page > PageCount()) throw EInvalidPageError(Format(res::kInvalidPage, page));
+  auto* dict = pages_[static_cast<size_t>(page - 1)]->Value()->As<TzkPDFDictObject>();
+  TzkPDFObject* box = nullptr;
+  if (dict) {
+    box = store_->Resolve(dict->Lookup("/CropBox"));
+    if (!box || box->IsNull()) box = store_->Resolve(dict->Lookup("/MediaBox"));
+  }
+  const auto* array = ObjectAs<TzkPDFArrayObject>(box);
+  if (!array) throw EInvalidPageError(Format(res::kPageWithoutBox, page));
+  return *array;
+}
+
+void TzkCustomPDFDocument::GetPageSize(int page, TzkMeasurementUnit unit, double& width, double& height) {
+  const std::array<double, 4> rect = sarvane::pdf::ReadRect(PageBox(page));
+  width = FromPoints(unit, rect[2] - rect[0]);
+  height = FromPoints(unit, rect[3] - rect[1]);
+}
+
+void TzkCustomPDFDocument::GetPageBox(int page, TzkMeasurementUnit unit, double box[4]) {
+  const std::array<double, 4> rect = sarvane::pdf::ReadRect(PageBox(page));
+  for (int i = 0; i < 4; ++i) box[i] = FromPoints(unit, rect[static_cast<size_t>(i)]);
+}
+
+namespace {
+double PointsPerUnit(TzkMeasurementUnit unit) {
+  switch (unit) {
+    case muPixels:
+      return 72.0 / PixelsPerInch();
+    case muInches:
+      return 72.0;
+    case muMM:
+      return 2.83464;
+    case muTwips:
+      return 0.05;
+    case muPoints:
+    default:
+      return 1.0;
+  }
+}
+}  // namespace
+
+double TzkCustomPDFDocument::ToPoints(TzkMeasurementUnit unit, double value) {
+  return unit == muPoints ? value : value * PointsPerUnit(unit);
+}
+
+double TzkCustomPDFDocument::FromPoints(TzkMeasurementUnit unit, double value) {
+  return unit == muPoints ? value : value / PointsPerUnit(unit);
+}
+
+}  // namespace sarvane::pdf::doc
