@@ -4,6 +4,8 @@
 #include <string>
 
 int CmdLock(int argc, char** argv);
+int CmdInfo(int argc, char** argv);
+int CmdRewrite(int argc, char** argv);
 
 namespace {
 
@@ -17,7 +19,9 @@ const char kUsage[] =
     "  --version    show the version\n"
     "\n"
     "commands:\n"
-    "  lock [OPTIONS] FILE...   write a locked copy of each file (lock --help)\n";
+    "  lock [OPTIONS] FILE...   write a locked copy of each file (lock --help)\n"
+    "  info [--password P] FILE print what the file holds as JSON (info --help)\n"
+    "  rewrite [OPTIONS] IN OUT write IN anew as OUT (rewrite --help)\n";
 
 }  // namespace
 
@@ -31,6 +35,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (std::strcmp(argv[1], "lock") == 0) return CmdLock(argc - 2, argv + 2);
+  if (std::strcmp(argv[1], "info") == 0) return CmdInfo(argc - 2, argv + 2);
+  if (std::strcmp(argv[1], "rewrite") == 0) return CmdRewrite(argc - 2, argv + 2);
   std::cerr << "sarvane-cli: unknown command '" << argv[1] << "'\n" << kUsage;
   return 1;
 }

@@ -1,0 +1,238 @@
+// sarvane-cli info: what the library reads from a PDF file, as one JSON object.
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <exception>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "pdf/crypt/zkPDFCrypt.h"
+#include "pdf/document/zkPDFDoc.h"
+#include "platform/CodePage.h"
+
+namespace {
+
+using sarvane::pdf::doc::TzkComponent;
+using sarvane::pdf::doc::TzkPDFDocument;
+
+const char kInfoUsage[] =
+    "usage: sarvane-cli info [--password P] FILE\n"
+    "\n"
+    "Loads FILE and prints one JSON object on standard output:\n"
+    "  version        header version, \"1.0\" to \"1.7\"\n"
+    "  pages          number of pages\n"
+    "  encrypted      whether the file is encrypted\n"
+    "  owner          whether it was opened with owner rights (true for a plain file)\n"
+    "  level          \"40\" or \"128\" (RC4 key bits), null for a plain file\n"
+    "  permissions    the reader permissions held, e.g. \"AllowPrint\"\n"
+    "  info           Title, Author, Subject, Keywords, Creator, Producer,\n"
+    "                 CreationDate, ModDate (UTF-8)\n"
+    "  page_mode      pmNone, pmUseOutlines, pmUseThumbs, pmFullScreen, pmUseAttachments\n"
+    "  page_layout    plNone, plSinglePage, plOneColumn, plTwoColumnLeft, plTwoColumnRight\n"
+    "  page_sizes_mm  [width, height] of each page's visible box in millimetres\n"
+    "  warnings       defects met while reading\n"
+    "\n"
+    "options:\n"
+    "  --password P   the password to offer when the file is encrypted (once;\n"
+    "                 without it the empty password is offered)\n"
+    "  --help         show this text\n"
+    "\n"
+    "exit status: 0 loaded, 2 the password was refused, 1 any other error\n"
+    "(its message on standard error).\n";
+
+void AppendJsonString(std::string& out, std::string_view text) {
+  out += '"';
+  for (unsigned char c : text) {
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        if (c < 0x20) {
+          static const char kHex[] = "0123456789abcdef";
+          out += "\\u00";
+          out += kHex[c >> 4];
+          out += kHex[c & 15];
+        } else {
+          out += static_cast<char>(c);
+        }
+    }
+  }
+  out += '"';
+}
+
+void AppendNumber(std::string& out, double value) {
+  if (!std::isfinite(value)) {
+    out += "null";
+    return;
+  }
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  out.append(buffer, result.ptr);
+}
+
+constexpr const char* kPageModes[] = {"pmNone", "pmUseOutlines", "pmUseThumbs", "pmFullScreen",
+                                      "pmUseAttachments"};
+constexpr const char* kPageLayouts[] = {"plNone", "plSinglePage", "plOneColumn", "plTwoColumnLeft",
+                                        "plTwoColumnRight"};
+
+std::string DescribeDocument(TzkPDFDocument& doc, const std::vector<std::string>& warnings) {
+  std::string out = "{\"version\":";
+  AppendJsonString(out, "1." + std::to_string(static_cast<int>(doc.PDFVersion())));
+  out += ",\"pages\":" + std::to_string(doc.PageCount());
+  out += ",\"encrypted\":";
+  out += doc.IsEncrypted() ? "true" : "false";
+  out += ",\"owner\":";
+  out += doc.IsOwner() ? "true" : "false";
+  out += ",\"level\":";
+  if (doc.IsEncrypted()) {
+    AppendJsonString(out, doc.Encryption().Level() == sarvane::pdf::el40bit ? "40" : "128");
+  } else {
+    out += "null";
+  }
+
+  out += ",\"permissions\":[";
+  static constexpr std::pair<sarvane::pdf::TzkUserPermissionsType, const char*> kPermissions[] = {
+      {sarvane::pdf::AllowCopy, "AllowCopy"},
+      {sarvane::pdf::AllowModify, "AllowModify"},
+      {sarvane::pdf::AllowPrint, "AllowPrint"},
+      {sarvane::pdf::AllowAnnotation, "AllowAnnotation"},
+      {sarvane::pdf::AllowFormFill, "AllowFormFill"},
+      {sarvane::pdf::AllowAccessibility, "AllowAccessibility"},
+      {sarvane::pdf::AllowDocAssembly, "AllowDocAssembly"},
+      {sarvane::pdf::AllowHighResPrint, "AllowHighResPrint"},
+  };
+  const auto held = doc.Encryption().UserPermissions();
+  bool first = true;
+  for (const auto& [permission, name] : kPermissions) {
+    if (!held.Contains(permission)) continue;
+    if (!first) out += ',';
+    first = false;
+    AppendJsonString(out, name);
+  }
+  out += ']';
+
+  auto& info = doc.DocumentInfo();
+  const std::pair<const char*, std::u16string> texts[] = {
+      {"Title", info.Title()},
+      {"Author", info.Author()},
+      {"Subject", info.Subject()},
+      {"Keywords", info.Keywords()},
+      {"Creator", info.Creator()},
+      {"Producer", info.Producer()},
+      {"CreationDate", sarvane::pdf::doc::DecodePDFText(info.CreationDate())},
+      {"ModDate", sarvane::pdf::doc::DecodePDFText(info.ModDate())},
+  };
+  out += ",\"info\":{";
+  first = true;
+  for (const auto& [key, value] : texts) {
+    if (!first) out += ',';
+    first = false;
+    AppendJsonString(out, key);
+    out += ':';
+    AppendJsonString(out, sarvane::Utf16ToUtf8(value));
+  }
+  out += '}';
+
+  out += ",\"page_mode\":";
+  AppendJsonString(out, kPageModes[doc.PageMode() < 5 ? doc.PageMode() : 0]);
+  out += ",\"page_layout\":";
+  AppendJsonString(out, kPageLayouts[doc.PageLayout() < 5 ? doc.PageLayout() : 0]);
+
+  out += ",\"page_sizes_mm\":[";
+  for (int page = 1; page <= doc.PageCount(); ++page) {
+    double width = 0;
+    double height = 0;
+    doc.GetPageSize(page, sarvane::pdf::doc::muMM, width, height);
+    if (page > 1) out += ',';
+    out += '[';
+    AppendNumber(out, width);
+    out += ',';
+    AppendNumber(out, height);
+    out += ']';
+  }
+  out += ']';
+
+  out += ",\"warnings\":[";
+  first = true;
+  for (const std::string& warning : warnings) {
+    if (!first) out += ',';
+    first = false;
+    AppendJsonString(out, warning);
+  }
+  out += "]}\n";
+  return out;
+}
+
+}  // namespace
+
+int CmdInfo(int argc, char** argv) {
+  std::string password;
+  std::string file;
+  for (int i = 0; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      std::cout << kInfoUsage;
+      return 0;
+    }
+    if (arg == "--password") {
+      if (i + 1 >= argc) {
+        std::cerr << "sarvane-cli info: --password needs a value\n" << kInfoUsage;
+        return 1;
+      }
+      password = argv[++i];
+    } else if (arg.rfind("--password=", 0) == 0) {
+      password = arg.substr(std::strlen("--password="));
+    } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
+      std::cerr << "sarvane-cli info: unknown option '" << arg << "'\n" << kInfoUsage;
+      return 1;
+    } else if (file.empty()) {
+      file = arg;
+    } else {
+      std::cerr << "sarvane-cli info: one FILE only\n" << kInfoUsage;
+      return 1;
+    }
+  }
+  if (file.empty()) {
+    std::cerr << "sarvane-cli info: FILE missing\n" << kInfoUsage;
+    return 1;
+  }
+
+  try {
+    TzkPDFDocument doc;
+    doc.SetShowSetupDialog(false);
+    std::vector<std::string> warnings;
+    doc.OnWarning = [&](TzkComponent*, const std::string& warning) { warnings.push_back(warning); };
+    // The password is offered once, as the locking tool does; a second
+    // request means it was refused.
+    doc.OnPassword = [&](TzkComponent*, std::string& offered, bool& continueAsking, int tries) {
+      if (tries == 0) {
+        offered = password;
+      } else {
+        continueAsking = false;
+      }
+    };
+    if (!doc.LoadDocument(file)) {
+      std::cerr << "sarvane-cli info: the password was refused\n";
+      return 2;
+    }
+    std::cout << DescribeDocument(doc, warnings);
+    return 0;
+  } catch (const std::exception& e) {
+    std::cerr << e.what() << "\n";
+    return 1;
+  }
+}
