@@ -14,11 +14,7 @@ void TzkXRefEntries::StoreTableEntry(const TzkXRefItem& item) {
 void TzkXRefEntries::StoreStreamEntry(int32_t objectNumber, int32_t type, int32_t field2, int32_t field3) {
   if (objectNumber < 0) return;
   const auto n = static_cast<size_t>(objectNumber);
-  if (n >= stream_.size()) {
-    // A free entry past the end hides nothing and is not worth a slot.
-    if (type == 0) return;
-    stream_.resize(n + 1);
-  }
+  if (n >= stream_.size()) stream_.resize(n + 1);
   TzkXRefStmItem& slot = stream_[n];
   if (!slot.Present) ++streamEntryCount_;
   slot = TzkXRefStmItem{type, field2, field3, section_, true};

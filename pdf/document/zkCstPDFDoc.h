@@ -1,0 +1,360 @@
+#pragma once
+// TzkCustomPDFDocument: the document component. It owns the whole state of
+// one document: the reader over the file while it loads, the cross-reference
+// entries, the object store and the trailer record.
+//
+// The operations live in unit files of their own:
+//   zkCstPDFDoc.cpp   document number, state set-up and release
+//   zkPDFDocXRef.cpp  opening: cross-reference, object streams, and the
+//                     loading routines (Collect, LoadObjectCopy, ResolveDeep, ...)
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+
+#include "pdf/document/zkComponent.h"
+#include "pdf/document/zkPDFDocExceptions.h"
+// Loading, pages and document information.
+#include <utility>
+#include <vector>
+
+#include "pdf/document/zkPDFCatalog.h"
+#include "pdf/document/zkPDFInfo.h"
+#include "pdf/document/zkPDFTypes.h"
+#include "pdf/crypt/zkPDFCrypt.h"
+#include "pdf/objects/zkPDFObject.h"
+#include "pdf/objects/zkPDFObjectStore.h"
+#include "pdf/objects/zkPDFParser.h"
+#include "pdf/objects/zkPDFXRef.h"
+
+namespace sarvane::pdf::doc {
+
+using sarvane::pdf::TzkPDFArrayObject;
+using sarvane::pdf::TzkPDFDictObject;
+using sarvane::pdf::TzkPDFIndirectObject;
+using sarvane::pdf::TzkPDFIndirectReference;
+using sarvane::pdf::TzkPDFObject;
+using sarvane::pdf::TzkPDFObjectPtr;
+using sarvane::pdf::TzkPDFObjectStore;
+using sarvane::pdf::TzkPDFStreamObject;
+using sarvane::pdf::TzkPDFStreamReader;
+using sarvane::pdf::TzkPDFTrailer;
+using sarvane::pdf::TzkXRefEntries;
+
+enum TzkPDFVersion : uint8_t { pvPDF10, pvPDF11, pvPDF12, pvPDF13, pvPDF14, pvPDF15, pvPDF16, pvPDF17 };
+
+using TzkStatusMessageEvent = std::function<void(TzkComponent* sender, const std::string& statMsg)>;
+using TzkWarningEvent = std::function<void(TzkComponent* sender, const std::string& warning)>;
+
+// Finds the explicit destination for a named destination (the plain name:
+// a string without its delimiters, a name without its slash), or nullptr.
+using TzkNamedDestinationLookup = std::function<const TzkPDFObject*(std::string_view name)>;
+// Receives the information dictionary when it lies in an object stream.
+using TzkInformationHandler = std::function<void(TzkPDFObjectPtr info)>;
+
+// ------------------------------------------ loading, pages, information
+enum TzkMeasurementUnit : uint8_t { muPixels, muPoints, muInches, muMM, muTwips };
+enum TzkMergeOptionsType : uint8_t { moIncludeOutlines, moIncludeFormFields, moRenameLikeNameFields };
+// A set of TzkMergeOptionsType: bit k is the k-th value.
+using TzkMergeOptions = uint8_t;
+constexpr TzkMergeOptions MergeOption(TzkMergeOptionsType t) { return static_cast<TzkMergeOptions>(1u << t); }
+
+using TzkPasswordEvent =
+    std::function<void(TzkComponent* sender, std::string& password, bool& continueAsking, int tries)>;
+using TzkProgressEvent = std::function<void(TzkComponent* sender, int percentage)>;
+using TzkNotifyEvent = std::function<void(TzkComponent* sender)>;
+using TzkOperationProgressEvent =
+    std::function<void(TzkComponent* sender, int currentOperation, int currentCount, int totalCount)>;
+using TzkOnCalcVariablesEvent = std::function<void(TzkComponent* sender, const std::u16string& variable,
+                                                   std::u16string& value, int pageNo)>;
+using TzkOnRenameFieldEvent = std::function<void(TzkComponent* sender, const std::u16string& oldFieldName,
+                                                 std::u16string& newFieldName, int pageNumber, bool& rename)>;
+
+// One named destination: the plain name (bytes of a string, a name without
+// its slash) and the explicit destination.
+using TzkNamedDestination = std::pair<std::string, TzkPDFObjectPtr>;
+
+
+// The library's document settings dialog, shown before a save while
+// ShowSetupDialog is true. ShowModal returns the modal result; 2 cancels.
+class ISetupDialog {
+ public:
+  virtual ~ISetupDialog() = default;
+  virtual int ShowModal() = 0;
+};
+
+class TzkCustomPDFDocument : public TzkComponent {
+ public:
+  explicit TzkCustomPDFDocument(TzkComponent* owner = nullptr);
+  ~TzkCustomPDFDocument() override;
+
+  // ---------------------------------------------------------------- events
+  TzkStatusMessageEvent OnStatusMessage;
+  TzkWarningEvent OnWarning;
+
+  // ---------------------------------------------------------- properties
+  TzkPDFVersion PDFVersion() const { return pdfVersion_; }
+  void SetPDFVersion(TzkPDFVersion version) { pdfVersion_ = version; }
+  bool IsLoaded() const { return isLoaded_; }
+  bool IsEncrypted() const { return isEncrypted_; }
+
+  // -------------------------------------------------------- document state
+  // A fresh state with a new document number.
+  virtual void InitDocument();
+  // Releases the whole state.
+  virtual void ClearDocument();
+
+  // Hands out document numbers: 101 for the first document of the process.
+  static int32_t NextDocumentNumber();
+  int32_t DocumentNumber() const { return documentNumber_; }
+  TzkPDFObjectStore& ObjectStore() { return *store_; }
+  const TzkPDFObjectStore& ObjectStore() const { return *store_; }
+  TzkPDFTrailer& Trailer() { return trailer_; }
+  const TzkXRefEntries& XRefEntries() const { return xref_; }
+  // The reader over the open file; nullptr when no file is open.
+  TzkPDFStreamReader* Reader() const { return reader_.get(); }
+  // Frees the reader and the file data (the end of loading).
+  void ReleaseReader();
+
+  // ------------------------------------- opening and loading (zkPDFDocXRef)
+  // The most references LoadObjectCopy follows, and the deepest ResolveDeep
+  // and nested object reads go, before they give up.
+  static constexpr int kMaxReferenceHops = 64;
+  static constexpr int kMaxResolveDepth = 256;
+  static constexpr int kMaxReadDepth = 16;
+
+  // Reads the header, the cross-reference chain and the trailer entries,
+  // unpacks object streams and resolves the encryption dictionary; sets
+  // IsLoaded. On failure the reader is released and the exception passes on.
+  // The object streams of an encrypted file are left for UnpackObjectStreams
+  // once decryption is set up (their data is encrypted).
+  void OpenDocumentFile(std::shared_ptr<const std::string> fileData);
+  void OpenDocumentFile(sarvane::pdf::TzkStream& file);
+  // Stores the objects of every object stream named by the stream entries.
+  void UnpackObjectStreams();
+  bool ObjectStreamsPending() const { return objectStreamsPending_; }
+
+  // Byte offset of object n, or 0 when the file has it at no offset.
+  int32_t ObjectOffset(int32_t objectNumber) const;
+  // The indirect object whose header is at position, stream data included;
+  // nullptr for position 0 or a position outside the file. With an expected
+  // number (and generation, when not negative) a header for another object
+  // counts as "not in the file" and is reported through OnWarning.
+  // lengthRepaired tells whether the stream data was read without a valid
+  // /Length (corrected, /Length1, or left empty).
+  std::unique_ptr<TzkPDFIndirectObject> ReadIndirectObjectAt(int64_t position, int32_t expectedNumber = -1,
+                                                             int32_t expectedGeneration = -1,
+                                                             bool* lengthRepaired = nullptr);
+
+  // Loads into the store everything the object refers to, counting every
+  // reference met in the use counts.
+  void Collect(TzkPDFObject* object);
+  void CollectReference(TzkPDFIndirectReference* reference);
+  // A copy of the referenced value, read from the file when it is not stored
+  // (and then not stored); nullptr when it cannot be found.
+  TzkPDFObjectPtr LoadObjectCopy(const TzkPDFIndirectReference* reference);
+  // A new tree in which every reference is replaced by a copy of what it
+  // refers to; a reference back into its own chain stays a reference and a
+  // reference to a missing object becomes null.
+  TzkPDFObjectPtr ResolveDeep(const TzkPDFObject* object);
+  // Lowers the use counts of the objects the object refers to directly.
+  void ReleaseReferences(const TzkPDFObject* object);
+
+  // Named destinations met under /Dest and /D while collecting.
+  TzkNamedDestinationLookup NamedDestinationLookup;
+  // When assigned, the information dictionary found in an object stream is
+  // handed over instead of being stored.
+  TzkInformationHandler InformationHandler;
+
+  // ------------------------------------------------ writing (zkPDFDocWrite)
+  // Writes the whole document anew into fileName (".pdf" appended unless
+  // the extension already is one). mode 0 sets the form's /NeedAppearances
+  // to true, 1 to false, anything else leaves it. The file is written under
+  // a temporary name beside it and renamed into place once complete, so a
+  // failed save never leaves a truncated file where a good one stood.
+  void SaveDocument(const std::string& fileName, int mode);
+  // Compresses every stream on save: kind 0 Flate, 1 RunLength; level is the
+  // Flate level index 0..3.
+  void SetCompression(uint8_t kind, uint8_t level);
+  // ASCII-encodes every stream on save: kind 0 ASCIIHex, 1 ASCII85.
+  void SetAsciiEncoding(uint8_t kind);
+  bool ShowSetupDialog() const { return showSetupDialog_; }
+  void SetShowSetupDialog(bool value) { showSetupDialog_ = value; }
+  ISetupDialog* SetupDialog() const { return setupDialog_; }
+  void SetSetupDialog(ISetupDialog* dialog) { setupDialog_ = dialog; }
+  bool OpenAfterSave() const { return openAfterSave_; }
+  void SetOpenAfterSave(bool value) { openAfterSave_ = value; }
+  // The encryption handler of the output; nullptr until first needed.
+  sarvane::pdf::TzkPDFEncryption* EncryptionHandler() const { return encryptionHandler_.get(); }
+  // Creates the handler from the encryption settings as they stand, once.
+  sarvane::pdf::TzkPDFEncryption& NeedEncryptionHandler();
+  // For the information record: encrypts a finished text with the key of
+  // object 2 when the output is to be encrypted; false otherwise.
+  bool EncryptInfoText(std::string& bytes);
+  // The store of objects built during a save (the outline root); nullptr
+  // outside a save.
+  TzkPDFObjectStore* SaveTimeStore() const { return saveStore_.get(); }
+  // Back to no compression, no ASCII encoding and no encryption handler.
+  void ResetWriterState();
+
+  // ------------------- loading, pages, information (zkPDFDocLoad, zkPDFDocPassword)
+  TzkPasswordEvent OnPassword;
+  TzkProgressEvent OnIOProgress;
+  TzkNotifyEvent OnBeginRead;
+  TzkNotifyEvent OnEndRead;
+  TzkOperationProgressEvent OnOperationProgress;
+  TzkOnCalcVariablesEvent OnCalcVariables;
+  TzkOnRenameFieldEvent OnRenameField;
+
+  // Opens and reads a PDF file (".pdf" is appended to a name without an
+  // extension); the result is IsLoaded. A refused password gives false.
+  bool LoadDocument(const std::string& fileName);
+  // Back to a fresh, empty document; the published settings stay.
+  void CloseDocument();
+  const std::string& WorkFileName() const { return workFileName_; }
+  const std::string& Filename() const { return filename_; }
+  // A non-empty name is stored and loaded; an empty one only clears it.
+  void SetFilename(const std::string& fileName);
+  bool IsOwner() const;
+  int PageCount() const { return static_cast<int>(pages_.size()); }
+  // Page n is entry n - 1; the objects are owned by the store.
+  const std::vector<TzkPDFIndirectObject*>& Pages() const { return pages_; }
+  TzkPageMode PageMode() const { return pageMode_; }
+  void SetPageMode(TzkPageMode value) { pageMode_ = value; }
+  TzkPageLayout PageLayout() const { return pageLayout_; }
+  void SetPageLayout(TzkPageLayout value) { pageLayout_ = value; }
+  TzkPDFViewerPreferences& ViewerPreferences() { return *catalog_->ViewerPreferences; }
+  sarvane::pdf::TzkPDFEncryptionSettings& Encryption() { return *encryption_; }
+  TzkPDFInfo& DocumentInfo() { return *info_; }
+  TzkPDFCatalog& Catalog() { return *catalog_; }
+  TzkMeasurementUnit MeasurementUnit() const { return measurementUnit_; }
+  void SetMeasurementUnit(TzkMeasurementUnit value) { measurementUnit_ = value; }
+  TzkMergeOptions MergeOptions() const { return mergeOptions_; }
+  void SetMergeOptions(TzkMergeOptions value) { mergeOptions_ = value; }
+  // The reading side of the security handler; nullptr for a plain file.
+  sarvane::pdf::TzkPDFDecrypt* Decryptor() const { return decryptor_.get(); }
+
+  // Size (width, height) and box (x1, y1, x2, y2) of the page's visible box
+  // (/CropBox, else /MediaBox) in unit.
+  void GetPageSize(int page, TzkMeasurementUnit unit, double& width, double& height);
+  void GetPageBox(int page, TzkMeasurementUnit unit, double box[4]);
+  static double ToPoints(TzkMeasurementUnit unit, double value);
+  static double FromPoints(TzkMeasurementUnit unit, double value);
+
+  // Named destinations of /Dests and the /Names tree, sorted by name.
+  const std::vector<TzkNamedDestination>& NamedDestinations() const { return namedDestinations_; }
+  // The destination of a plain name, or nullptr.
+  const TzkPDFObject* FindNamedDestination(std::string_view name) const;
+
+  // Deepest page tree and name tree a file may have.
+  static constexpr int kMaxTreeDepth = 256;
+
+ protected:
+  void StatusMessage(std::string_view text);
+  void Warning(std::string_view text);
+
+ private:
+  struct WalkFrame;
+  // Opening.
+  enum class SectionKind { None, Table, Stream };
+  SectionKind SectionKindAt(int64_t offset) const;
+  void ReadXRefChain(int64_t start, SectionKind kind);
+  void ApplyTrailerEntries(const TzkPDFDictObject& dict);
+  void StoreTableSection(int64_t offset);
+  void StoreStreamSection(int64_t offset);
+  std::string DecodedStreamData(TzkPDFStreamObject& stream);
+  void UnpackObjectStream(int32_t streamNumber);
+  void SettleIdentifier();
+  void CheckObjectNumber(int64_t objectNumber) const;
+  // Loading.
+  std::unique_ptr<TzkPDFIndirectObject> ReadObjectFromFile(int32_t objectNumber, int32_t generation,
+                                                           bool* lengthRepaired);
+  TzkPDFIndirectObject* StoreRead(std::unique_ptr<TzkPDFIndirectObject> object, bool lengthRepaired);
+  TzkPDFObject* CollectReferenceStep(TzkPDFIndirectReference* reference);
+  void ApplyDestinationRule(TzkPDFDictObject& dict, int32_t index);
+  TzkPDFObjectPtr ResolveDeepAt(const TzkPDFObject* object, int depth,
+                                std::unordered_set<int64_t>& path);
+
+  // Properties.
+  TzkPDFVersion pdfVersion_ = pvPDF14;
+  bool isLoaded_ = false;
+  bool isEncrypted_ = false;
+
+  // Document state.
+  int32_t documentNumber_ = 0;
+  std::unique_ptr<TzkPDFObjectStore> store_;
+  TzkPDFTrailer trailer_;
+  TzkXRefEntries xref_;
+  std::unique_ptr<TzkPDFStreamReader> reader_;
+
+  // Writing (zkPDFDocWrite).
+  struct SaveState;
+  void WriteDocument(sarvane::pdf::TzkStream& out);
+  void ApplyNeedAppearances(int mode);
+  void WriteObject(SaveState& state, const TzkPDFObject& value, int32_t number, bool lengthRepaired);
+  void WriteCatalog(SaveState& state);
+  void WritePageTree(SaveState& state);
+  void WriteTrailer(SaveState& state);
+  bool showSetupDialog_ = true;
+  bool openAfterSave_ = false;
+  ISetupDialog* setupDialog_ = nullptr;
+  bool compress_ = false;
+  uint8_t compressionKind_ = 0;
+  uint8_t compressionLevel_ = 2;
+  bool asciiEncode_ = false;
+  uint8_t asciiKind_ = 0;
+  std::unique_ptr<sarvane::pdf::TzkPDFEncryption> encryptionHandler_;
+  std::unique_ptr<TzkPDFObjectStore> saveStore_;
+
+  // Reading state.
+  TzkPDFObjectPtr pendingIdentifier_;
+  bool objectStreamsPending_ = false;
+  int64_t fileSize_ = 0;
+  int32_t objectNumberLimit_ = 0;
+  int32_t largestSize_ = 0;
+  int readDepth_ = 0;
+  std::unordered_set<int32_t> readingObjects_;  // objects whose read is under way
+
+  // Loading, pages, information (zkPDFDocLoad, zkPDFDocPassword).
+  struct TzkInherited;
+  void InitLoadingState();
+  void ClearLoadingState();
+  void ReadDocument();
+  void ReadCatalog();
+  void WalkPageNode(const TzkPDFIndirectReference& node, const std::vector<TzkInherited>* inherited, int depth,
+                    std::unordered_set<int32_t>& path, std::unordered_set<int32_t>& seen);
+  void ReadInformation();
+  void ReadDestinationDictionary(TzkPDFObject* dests);
+  void ReadNameDictionary(TzkPDFObject* names);
+  void ReadNameTreeNode(TzkPDFObject* node, int depth, std::unordered_set<int32_t>& path,
+                        std::unordered_set<int32_t>& seen);
+  void AddNamedDestination(std::string name, const TzkPDFObject* value);
+  // Most objects one detached copy may hold.
+  static constexpr int kDetachedCopyBudget = 1 << 20;
+  TzkPDFObjectPtr DetachedCopy(const TzkPDFObject* object);
+  TzkPDFObjectPtr DetachedCopy(const TzkPDFObject* object, int depth, int& budget);
+  void SortNamedDestinations();
+  const sarvane::pdf::TzkPDFArrayObject& PageBox(int page);
+  void IOProgress(int percentage);
+  void CheckSupportedEncryption() const;
+  void RunPasswordLoop();
+  bool OpenWithPassword(const std::string& password);
+  std::string workFileName_;
+  std::string filename_;
+  bool openAttempted_ = false;
+  TzkMeasurementUnit measurementUnit_ = muPixels;
+  TzkMergeOptions mergeOptions_ = MergeOption(moIncludeOutlines) | MergeOption(moIncludeFormFields);
+  TzkPageMode pageMode_ = pmNone;
+  TzkPageLayout pageLayout_ = plNone;
+  std::vector<TzkPDFIndirectObject*> pages_;
+  std::vector<TzkNamedDestination> namedDestinations_;
+  std::unique_ptr<TzkPDFInfo> info_;
+  TzkPDFObjectPtr pendingInfo_;
+  std::unique_ptr<TzkPDFCatalog> catalog_;
+  std::unique_ptr<sarvane::pdf::TzkPDFEncryptionSettings> encryption_;
+  std::unique_ptr<sarvane::pdf::TzkPDFDecrypt> decryptor_;
+};
+
+}  // namespace sarvane::pdf::doc
