@@ -109,7 +109,7 @@ class TLockJob {
   // between loading it and saving it: it removes earlier view-limit fields
   // and page-open actions and adds the new overlay and page scripts when a
   // date or address limit is active; it reports failure through the failure
-  // flag. It has nothing to do for a document without view limits.
+  // flag.
   void ApplyViewLimits();
   // Loads the work file, applies the encryption settings (or switches
   // encryption off), saves it and restores the header version.

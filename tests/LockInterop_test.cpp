@@ -216,6 +216,8 @@ TEST_F(LockInterop, OutputsAreReadByOtherSoftware) {
     TQuietHost host;
     TLockJob job(host, s);
     ASSERT_TRUE(job.LoadInputFile(Input(c.input)));
+    // The work file is the input decrypted.
+    EXPECT_EQ(ReadFileBytes(WorkFileName()).find("/Encrypt"), std::string::npos);
     ASSERT_TRUE(job.CreatePress()) << (host.exceptions.empty() ? "" : host.exceptions[0]);
     EXPECT_TRUE(host.messages.empty());
     EXPECT_FALSE(FileExists(WorkFileName()));
@@ -297,6 +299,19 @@ TEST_F(LockInterop, InputsThatDoNotOpenAsOwnerAreRefused) {
   }
 }
 
+TEST_F(LockInterop, EncryptedInputsSelectedOneAfterTheOtherBothLoad) {
+  TTempHome home;
+  TSettings s = DefaultSettings();
+  s.Open = "owner0";
+  TQuietHost host;
+  TLockJob job(host, s);
+  // The unlock password is offered afresh for each load.
+  EXPECT_TRUE(job.LoadInputFile(Input("enc128.pdf")));
+  EXPECT_TRUE(job.LoadInputFile(Input("enc128.pdf")));
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_EQ(host.statuses.back(), "enc128.pdf" + std::string(kSReadDone));
+}
+
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   size_t start = 0;
@@ -307,8 +322,12 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 
 TEST_F(LockInterop, CommandLineLocksEachFileInTurn) {
+#ifdef SARVANE_CLI_PATH
+  const std::string cli = SARVANE_CLI_PATH;
+#else
   const char* bin = std::getenv("SARVANE_BINARY_DIR");
   const std::string cli = std::string(bin ? bin : ".") + "/cli/sarvane-cli";
+#endif
   ASSERT_TRUE(FileExists(cli)) << cli;
   TTempHome home;  // the child inherits SARVANE_HOME
   const std::string out = home.Dir() + "out";
