@@ -181,6 +181,13 @@ TEST_F(LoadTest, FileNamesAndMissingFiles) {
 
   doc.SetFilename(path);
   EXPECT_TRUE(doc.IsLoaded());
+  // Settings made for the first document do not reach the next one.
+  doc.Encryption().SetEnabled(true);
+  doc.Encryption().SetUserPassword("x");
+  ASSERT_TRUE(doc.LoadDocument(path));
+  EXPECT_FALSE(doc.Encryption().Enabled());
+  EXPECT_EQ(doc.Encryption().UserPassword(), "");
+  EXPECT_EQ(doc.Encryption().Level(), sarvane::pdf::el40bit);
   doc.SetFilename("");
   EXPECT_TRUE(doc.IsLoaded());
   EXPECT_EQ(doc.Filename(), "");
@@ -194,7 +201,9 @@ TEST_F(LoadTest, DamagedStructuresEndInExceptions) {
         doc.LoadDocument(path);
         ADD_FAILURE() << "no exception";
       } catch (const decltype(exceptionTag)& e) {
-        if (!message.empty()) EXPECT_EQ(std::string(e.what()), message);
+        if (!message.empty()) {
+          EXPECT_EQ(std::string(e.what()), message);
+        }
       }
     };
   };
@@ -397,7 +406,17 @@ struct CraftedEncryption {
   std::string owner = "o";
   std::string user = "u";
   int32_t p = -44;  // 0xFFFFFFD4: printing allowed, modifying and copying denied
+  std::string pEntry;  // written instead of p when not empty
 };
+
+CraftedEncryption Crafted(int revision, int keyBytes, std::string lengthEntry, int32_t p = -44) {
+  CraftedEncryption e;
+  e.revision = revision;
+  e.keyBytes = keyBytes;
+  e.lengthEntry = std::move(lengthEntry);
+  e.p = p;
+  return e;
+}
 
 std::string CraftEncrypted(const CraftedEncryption& e) {
   const std::string paddedUser = TzkBasePDFCrypt::PadPassword(e.user);
@@ -420,7 +439,7 @@ std::string CraftEncrypted(const CraftedEncryption& e) {
                      sarvane::pdf::EscapeLiteral(encrypt("P", 5)) + ") >>");
   b.AddObject(6, "<< /Filter /Standard /V " + std::string(e.revision == 2 ? "1" : "2") + " /R " +
                      std::to_string(e.revision) + " " + e.lengthEntry + " /O <" + sarvane::pdf::BytesToHex(o) +
-                     "> /U <" + sarvane::pdf::BytesToHex(u) + "> /P " + std::to_string(e.p) + " >>");
+                     "> /U <" + sarvane::pdf::BytesToHex(u) + "> /P " + (e.pEntry.empty() ? std::to_string(e.p) : e.pEntry) + " >>");
   std::string id;
   if (e.writeId) {
     const std::string first = e.hexId ? "<" + sarvane::pdf::BytesToHex(e.fileId) + ">"
@@ -440,18 +459,24 @@ TEST_F(LoadTest, CraftedRc4FilesOpenByRevisionAndKeyLength) {
     sarvane::pdf::TzkPDFEncryptionLevel level;
   };
   std::vector<Case> cases;
-  cases.push_back({"revision 2", {2, 5, "/Length 40"}, sarvane::pdf::el40bit});
-  cases.push_back({"revision 3, 40-bit key", {3, 5, "/Length 40"}, sarvane::pdf::el40bit});
-  cases.push_back({"revision 3, no /Length", {3, 5, ""}, sarvane::pdf::el40bit});
-  cases.push_back({"revision 3, 128-bit key", {3, 16, "/Length 128"}, sarvane::pdf::el128bit});
+  cases.push_back({"revision 2", Crafted(2, 5, "/Length 40"), sarvane::pdf::el40bit});
+  cases.push_back({"revision 3, 40-bit key", Crafted(3, 5, "/Length 40"), sarvane::pdf::el40bit});
+  cases.push_back({"revision 3, no /Length", Crafted(3, 5, ""), sarvane::pdf::el40bit});
+  cases.push_back({"revision 3, 128-bit key", Crafted(3, 16, "/Length 128"), sarvane::pdf::el128bit});
   {
-    Case c{"8-byte literal identifier", {3, 16, "/Length 128"}, sarvane::pdf::el128bit};
+    Case c{"8-byte literal identifier", Crafted(3, 16, "/Length 128"), sarvane::pdf::el128bit};
     c.e.fileId = "ab(c)\\de";
     c.e.hexId = false;
     cases.push_back(c);
   }
   {
-    Case c{"empty /ID array", {2, 5, "/Length 40"}, sarvane::pdf::el40bit};
+    Case c{"/P written unsigned", Crafted(3, 16, "/Length 128"), sarvane::pdf::el128bit};
+    c.e.p = -3904;
+    c.e.pEntry = "4294963392";
+    cases.push_back(c);
+  }
+  {
+    Case c{"empty /ID array", Crafted(2, 5, "/Length 40"), sarvane::pdf::el40bit};
     c.e.writeId = false;
     cases.push_back(c);
   }
@@ -493,8 +518,8 @@ TEST_F(LoadTest, UserOpenLocksSettingsAndMapsPermissionsByKeyLength) {
   // -3904 = 0xFFFFF0C0: print, modify, copy and annotate denied, and the
   // four extended permissions too, which only a 128-bit file can deny.
   const Case cases[] = {
-      {"40-bit", {2, 5, "/Length 40", "0123456789ABCDEF", true, true, "o", "u", -3904}, true},
-      {"128-bit", {3, 16, "/Length 128", "0123456789ABCDEF", true, true, "o", "u", -3904}, false},
+      {"40-bit", Crafted(2, 5, "/Length 40", -3904), true},
+      {"128-bit", Crafted(3, 16, "/Length 128", -3904), false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -577,6 +602,38 @@ TEST_F(LoadTest, PasswordLoopAsksUntilTheHandlerGivesUp) {
     } else {
       EXPECT_EQ(doc.PageCount(), 0);
       EXPECT_FALSE(doc.IsEncrypted());
+    }
+  }
+}
+
+TEST_F(LoadTest, DefectiveEncryptionDictionariesRaise) {
+  struct Case {
+    std::string dictionary;
+    std::string id;
+    std::string message;
+  };
+  const std::string good = "<00112233445566778899AABBCCDDEEFF>";
+  const Case cases[] = {
+      {"<< /Filter /Standard /V 1 /R 2 /O <00> /U <00> /P -4 >>", "/ID [5 5]", "Invalid FileId."},
+      {"<< /Filter /Standard /V 1 /R 2 /U <00> /P -4 >>", "/ID [" + good + good + "]", "Invalid Owner Key."},
+      {"<< /Filter /Standard /V 1 /R 2 /O <00> /U 7 /P -4 >>", "/ID [" + good + good + "]", "Invalid User Key."},
+      {"<< /Filter /Standard /V 1 /R 2 /O <00> /U <00> /P /All >>", "/ID [" + good + good + "]",
+       "Invalid permission in encryption dictionary"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    PdfBuilder b;
+    b.AddObject(1, "<< /Type /Catalog /Pages 2 0 R >>");
+    b.AddObject(2, "<< /Type /Pages /Kids [] /Count 0 >>");
+    b.AddObject(3, c.dictionary);
+    b.FinishTable("/Size 4 /Root 1 0 R /Encrypt 3 0 R " + c.id);
+    const std::string path = Write("defective.pdf", b.Data());
+    TzkPDFDocument doc;
+    try {
+      doc.LoadDocument(path);
+      ADD_FAILURE() << "no exception";
+    } catch (const Exception& e) {
+      EXPECT_EQ(std::string(e.what()), c.message);
     }
   }
 }
