@@ -24,7 +24,7 @@ namespace {
 
 // Output is gathered in memory and handed to the system in pieces of about
 // this size, between objects.
-constexpr size_t kFlushSize = size_t{4} << 20;
+constexpr size_t kFlushSize = size_t{1} << 20;
 
 // A file written under a temporary name in the folder of its final name and
 // renamed into place by Commit; dropped again when the save fails.

@@ -1,5 +1,6 @@
 #include "pdf/document/zkPDFSerializer.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "pdf/crypt/zkPDFCrypt.h"
@@ -88,7 +89,33 @@ std::string_view FirstFilter(const TzkPDFDictObject& dict, const TzkPDFObjectSto
 
 TzkPDFSerializer::TzkPDFSerializer(const TzkPDFObjectStore& store, const TzkPDFObjectStore* saveStore,
                                    const TzkPDFEncryption* encryption)
-    : store_(store), saveStore_(saveStore), encryption_(encryption) {}
+    : store_(store), saveStore_(saveStore), encryption_(encryption) {
+  BuildDenseIndex();
+}
+
+void TzkPDFSerializer::BuildDenseIndex() {
+  const int32_t count = store_.ObjectCount();
+  if (count == 0) return;
+  denseDocument_ = store_.ObjectAt(0)->DocumentNumber();
+  int64_t highest = -1;
+  for (int32_t i = 0; i < count; ++i) {
+    const TzkPDFIndirectObject* object = store_.ObjectAt(i);
+    if (object->DocumentNumber() == denseDocument_) highest = std::max<int64_t>(highest, object->ObjectNumber());
+  }
+  // A few sparse numbers are fine; a hostile number near 2^31 is not.
+  if (highest < 0 || highest > 4 * int64_t{count} + 4096) return;
+  dense_.resize(static_cast<size_t>(highest) + 1);
+  for (int32_t i = 0; i < count; ++i) {
+    const TzkPDFIndirectObject* object = store_.ObjectAt(i);
+    if (object->DocumentNumber() != denseDocument_ || object->ObjectNumber() < 0) continue;
+    DenseEntry& e = dense_[static_cast<size_t>(object->ObjectNumber())];
+    if (e.State == 0) {
+      e = DenseEntry{object->OutputNumber(), object->Generation(), 1};
+    } else if (e.Generation != object->Generation()) {
+      e.State = 2;
+    }
+  }
+}
 
 void TzkPDFSerializer::SetCompression(bool enabled, uint8_t kind, uint8_t levelIndex) {
   compress_ = enabled;
@@ -102,6 +129,15 @@ void TzkPDFSerializer::SetAsciiEncoding(bool enabled, uint8_t kind) {
 }
 
 int32_t TzkPDFSerializer::OutputNumberOf(const TzkPDFIndirectReference& reference) const {
+  const int32_t number = reference.ObjectNumber();
+  if (reference.DocumentNumber() == denseDocument_ && number >= 0 && size_t(number) < dense_.size()) {
+    const DenseEntry& e = dense_[static_cast<size_t>(number)];
+    if (e.State == 1 && e.Generation == reference.Generation()) return e.OutputNumber;
+    if (e.State != 2) {
+      const TzkPDFIndirectObject* built = saveStore_ ? saveStore_->Find(&reference) : nullptr;
+      return built ? built->OutputNumber() : 0;
+    }
+  }
   const TzkPDFIndirectObject* target = store_.Find(&reference);
   if (!target && saveStore_) target = saveStore_->Find(&reference);
   return target ? target->OutputNumber() : 0;

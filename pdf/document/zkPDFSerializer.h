@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "pdf/objects/zkPDFObject.h"
 #include "pdf/objects/zkPDFObjectStore.h"
@@ -70,6 +71,19 @@ class TzkPDFSerializer {
                       bool lengthRepaired, int depth) const;
   // Whether a written /Length of the dictionary would differ from size.
   bool LengthMatches(const sarvane::pdf::TzkPDFDictObject& dict, size_t size) const;
+
+  // Output numbers of the main store's objects by object number, for the
+  // document number most of them carry: a reference is resolved by one
+  // array access instead of a hash lookup. Built only when the numbers are
+  // dense enough; otherwise every lookup goes to the store.
+  struct DenseEntry {
+    int32_t OutputNumber = 0;
+    uint16_t Generation = 0;
+    uint8_t State = 0;  // 0 absent, 1 present, 2 several generations
+  };
+  void BuildDenseIndex();
+  std::vector<DenseEntry> dense_;
+  int32_t denseDocument_ = 0;
 
   const sarvane::pdf::TzkPDFObjectStore& store_;
   const sarvane::pdf::TzkPDFObjectStore* saveStore_;

@@ -85,6 +85,45 @@ TEST(TzkPDFSerializer, WritesValuesWithOutputNumbersAndPageParents) {
   }
 }
 
+// A reference names an object by document, number and generation; a
+// match in only one of them is no match.
+TEST(TzkPDFSerializer, ResolvesReferencesByTheirFullIdentity) {
+  // With and without one object numbered far beyond the others, which
+  // changes how the serialiser indexes the store.
+  for (bool far : {false, true}) {
+    TzkPDFObjectStore store;
+    auto put = [&](int32_t doc, int32_t number, uint16_t generation, int32_t output) {
+      store.Store(std::make_unique<TzkPDFIndirectObject>(doc, Int(0), generation, number, true))
+          ->SetOutputNumber(output);
+    };
+    put(kDoc, 1, 0, 4);
+    put(kDoc, 2, 0, 5);
+    put(kDoc, 2, 3, 6);  // the same number again with another generation
+    put(kDoc, 3, 1, 7);
+    put(kDoc + 7, 1, 0, 8);
+    if (far) put(kDoc, 2000000000, 0, 9);
+    TzkPDFObjectStore built;
+    built.Store(std::make_unique<TzkPDFIndirectObject>(kDoc, Int(0), 0, 9, true))->SetOutputNumber(10);
+    built.Store(std::make_unique<TzkPDFIndirectObject>(kDoc, Int(0), 0, 3, true))->SetOutputNumber(11);
+    TzkPDFSerializer s(store, &built, nullptr);
+    struct Case {
+      int32_t doc, number;
+      uint16_t generation;
+      int32_t expected;
+    };
+    const Case cases[] = {
+        {kDoc, 1, 0, 4},  {kDoc, 2, 0, 5},      {kDoc, 2, 3, 6},     {kDoc, 2, 1, 0},
+        {kDoc, 3, 1, 7},  {kDoc, 3, 0, 11},     {kDoc + 7, 1, 0, 8}, {kDoc + 7, 2, 0, 0},
+        {kDoc, 9, 0, 10}, {kDoc, 2000000000, 0, far ? 9 : 0},      {kDoc, 1999999999, 0, 0},
+        {kDoc, -1, 0, 0},
+    };
+    for (const auto& c : cases) {
+      TzkPDFIndirectReference reference(c.doc, c.generation, c.number);
+      EXPECT_EQ(s.OutputNumberOf(reference), c.expected) << far << ": " << c.doc << " " << c.number << " " << c.generation;
+    }
+  }
+}
+
 TEST(TzkPDFSerializer, EncryptsStringsWithTheContainingObjectsKey) {
   Fixture f;
   TzkPDFEncryptionSettings settings;

@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Side-by-side: an RC4-128 locked copy of a many-page document written by
+# sarvane-cli, qpdf and mutool. Prints the median wall time and peak memory
+# of each, and the ratios of the medians.
+#
+# usage: bench/compare_lock.sh [PAGES] [RUNS]      (defaults 2500 and 7)
+# env:   SARVANE_BENCH_BUILD  build folder (default build/bench-release)
+set -euo pipefail
+
+pages=${1:-2500}
+runs=${2:-7}
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${SARVANE_BENCH_BUILD:-$root/build/bench-release}
+
+for tool in qpdf mutool python3; do
+  command -v "$tool" >/dev/null || { echo "compare_lock: $tool is missing (scripts/install-deps)" >&2; exit 1; }
+done
+[ -x /usr/bin/time ] || { echo "compare_lock: /usr/bin/time is missing (Debian package 'time')" >&2; exit 1; }
+
+echo "building sarvane-cli (Release) in $build" >&2
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSARVANE_SANITIZE=OFF \
+  -DSARVANE_BENCH=OFF -DSARVANE_GUI=OFF >/dev/null
+cmake --build "$build" --target sarvane-cli -j2 >/dev/null
+cli=$build/cli/sarvane-cli
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+python3 "$root/bench/make_big_pdf.py" "$work/in.pdf" "$pages"
+echo "input: $pages pages, $(stat -c %s "$work/in.pdf") bytes" >&2
+
+declare -A cmd
+cmd[sarvane]="$cli rewrite --encrypt 128 --owner o --user u --deny print $work/in.pdf $work/out-sarvane.pdf"
+cmd[qpdf]="qpdf --allow-weak-crypto --encrypt u o 128 --use-aes=n --print=none -- $work/in.pdf $work/out-qpdf.pdf"
+cmd[mutool]="mutool clean -E rc4-128 -O o -U u $work/in.pdf $work/out-mutool.pdf"
+tools=(sarvane qpdf mutool)
+
+# One warm-up run each, so that every tool starts from a warm page cache.
+for t in "${tools[@]}"; do ${cmd[$t]} >/dev/null; done
+qpdf --check --password=u "$work/out-sarvane.pdf" >/dev/null || { echo "compare_lock: sarvane output fails qpdf --check" >&2; exit 1; }
+
+median() { sort -g | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
+
+declare -A med mem
+for t in "${tools[@]}"; do
+  : >"$work/$t.times"
+  : >"$work/$t.mem"
+  for ((i = 0; i < runs; i++)); do
+    /usr/bin/time -f "%e %M" -o "$work/$t.one" ${cmd[$t]} >/dev/null
+    read -r secs kb <"$work/$t.one"
+    echo "$secs" >>"$work/$t.times"
+    echo "$kb" >>"$work/$t.mem"
+  done
+  med[$t]=$(median <"$work/$t.times")
+  mem[$t]=$(sort -g "$work/$t.mem" | tail -1)
+done
+
+printf '%-8s %10s %12s %10s\n' tool "median s" "peak RSS kB" "out bytes"
+for t in "${tools[@]}"; do
+  printf '%-8s %10s %12s %10s\n' "$t" "${med[$t]}" "${mem[$t]}" "$(stat -c %s "$work/out-$t.pdf")"
+done
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }'; }
+echo "sarvane/qpdf   time $(ratio "${med[sarvane]}" "${med[qpdf]}")   memory $(ratio "${mem[sarvane]}" "${mem[qpdf]}")"
+echo "sarvane/mutool time $(ratio "${med[sarvane]}" "${med[mutool]}")   memory $(ratio "${mem[sarvane]}" "${mem[mutool]}")"
