@@ -1,0 +1,72 @@
+#include "app/FolderDialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <functional>
+
+namespace sarvane::app {
+namespace {
+
+// Runs `act` on the folder dialog once it is up.
+void WhenDialogShows(std::function<void(QFileDialog*)> act) {
+  auto* timer = new QTimer;
+  timer->setInterval(20);
+  QObject::connect(timer, &QTimer::timeout, [timer, act] {
+    if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+      timer->stop();
+      timer->deleteLater();
+      act(dialog);
+    }
+  });
+  timer->start();
+}
+
+TEST(FolderDialog, ChooseCancelAndPreselect) {
+  QTemporaryDir tmp;
+  ASSERT_TRUE(tmp.isValid());
+  QDir(tmp.path()).mkpath("first/inner");
+  QWidget owner;
+  TFolderDialog dialog(&owner);
+  EXPECT_EQ(dialog.Title(), "フォルダーの選択");
+  EXPECT_TRUE(dialog.Directory().empty());
+
+  const std::string first = QDir(tmp.path()).filePath("first").toStdString();
+  QString title;
+  WhenDialogShows([&](QFileDialog* d) {
+    title = d->windowTitle();
+    d->setDirectory(QString::fromStdString(first));
+    d->selectFile(QString::fromStdString(first));
+    static_cast<QDialog*>(d)->accept();
+  });
+  ASSERT_TRUE(dialog.Execute());
+  EXPECT_EQ(title, "フォルダーの選択");
+  EXPECT_EQ(dialog.Directory(), first);
+
+  // The next dialog opens on the folder chosen before; cancelling keeps it.
+  QString shown;
+  WhenDialogShows([&](QFileDialog* d) {
+    shown = d->directory().absolutePath();
+    d->reject();
+  });
+  EXPECT_FALSE(dialog.Execute());
+  EXPECT_EQ(shown.toStdString(), first);
+  EXPECT_EQ(dialog.Directory(), first);
+
+  // A remembered folder that vanished is not preselected.
+  QDir(tmp.path()).rmpath("first/inner");
+  WhenDialogShows([&](QFileDialog* d) {
+    shown = d->directory().absolutePath();
+    d->reject();
+  });
+  EXPECT_FALSE(dialog.Execute());
+  EXPECT_NE(shown.toStdString(), first);
+}
+
+}  // namespace
+}  // namespace sarvane::app

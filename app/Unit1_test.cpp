@@ -1,0 +1,806 @@
+#include "app/Unit1.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QMimeData>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+#include "app/AppFiles.h"
+#include "app/Rw_ini.h"
+#include "platform/Clock.h"
+#include "platform/Exception.h"
+
+namespace sarvane::app {
+
+// Receives what the window hands to the desktop instead of starting programs.
+class UrlRecorder : public QObject {
+  Q_OBJECT
+
+ public:
+  QList<QUrl> opened;
+
+ public slots:
+  void Open(const QUrl& url) { opened << url; }
+};
+
+namespace {
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void Touch(const QString& path) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write("%PDF-1.4\n");
+}
+
+void WhenDialogShows(std::function<void(QFileDialog*)> act) {
+  auto* timer = new QTimer;
+  timer->setInterval(20);
+  QObject::connect(timer, &QTimer::timeout, [timer, act] {
+    if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+      timer->stop();
+      timer->deleteLater();
+      act(dialog);
+    }
+  });
+  timer->start();
+}
+
+bool DropFiles(QWidget* receiver, const QStringList& entries) {
+  QMimeData mime;
+  QList<QUrl> urls;
+  for (const QString& e : entries) urls << (e.contains("://") ? QUrl(e) : QUrl::fromLocalFile(e));
+  mime.setUrls(urls);
+  QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(receiver, &enter);
+  QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(receiver, &drop);
+  // The window starts the selection once the drop has returned.
+  QCoreApplication::processEvents();
+  return drop.isAccepted();
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(home_.isValid());
+    ASSERT_TRUE(out_.isValid());
+    qputenv("SARVANE_HOME", home_.path().toLocal8Bit());
+    ResetApplicationTerminated();
+    SetExceptionReporter([this](const std::string& m) { reported_.push_back(m); });
+    TForm1::SetErrorMessagePresenter([this](const std::string& m) { errors_.push_back(m); });
+    for (const char* scheme : {"file", "https", "http", "mailto"})
+      QDesktopServices::setUrlHandler(scheme, &opener_, "Open");
+  }
+  void TearDown() override {
+    for (const char* scheme : {"file", "https", "http", "mailto"}) QDesktopServices::unsetUrlHandler(scheme);
+    TForm1::SetErrorMessagePresenter(nullptr);
+    SetExceptionReporter(nullptr);
+    qunsetenv("SARVANE_HOME");
+  }
+
+  // A first start with the output folder set to out_.
+  std::unique_ptr<TForm1> NewFormWithOutput() {
+    TSettings s = DefaultSettings();
+    s.OutPath = out_.path().toStdString() + "/";
+    WriteSettings(s);
+    return std::make_unique<TForm1>();
+  }
+
+  std::string OutDir() const { return out_.path().toStdString() + "/"; }
+
+  QTemporaryDir home_;
+  QTemporaryDir out_;
+  UrlRecorder opener_;
+  std::vector<std::string> reported_;
+  std::vector<std::string> errors_;
+};
+
+TEST_F(MainWindowTest, ControlsStandAsLaidOut) {
+  struct Control {
+    const char* name;
+    const char* cls;
+    const char* parent;
+    int x, y, w, h;  // w, h < 0: sized to the text
+    const char* text;
+    const char* hint;
+  };
+  const Control layout[] = {
+      {"PageControl1", "QTabWidget", "Form1", 0, 0, 353, 366, nullptr, "ここにドロップします"},
+      {"GroupBox3", "QGroupBox", "TabSheet1", 0, 0, 345, 49, "ファイル", ""},
+      {"Label2", "QLabel", "GroupBox3", 8, 16, -1, -1, "ＰＤＦ", ""},
+      {"EditPDF", "QLineEdit", "GroupBox3", 48, 16, 209, 20, nullptr, "対象のＰＤＦファイル"},
+      {"SpeedButtonLoad", "QToolButton", "GroupBox3", 272, 16, 65, 25, "参照", ""},
+      {"CheckBox11", "QCheckBox", "TabSheet1", 8, 56, 105, 17, "セキュリティ使用", "制限をかけます"},
+      {"Label5", "QLabel", "TabSheet1", 128, 58, -1, -1, "解除", ""},
+      {"EditOpenPW", "QLineEdit", "TabSheet1", 160, 56, 169, 20, nullptr, "オーナー権限と同一を推奨"},
+      {"GroupBox1", "QGroupBox", "TabSheet1", 0, 81, 345, 64, "パスワード", ""},
+      {"Label1", "QLabel", "GroupBox1", 8, 16, -1, -1, "オーナ権限", ""},
+      {"EditOwnerPW", "QLineEdit", "GroupBox1", 80, 8, 249, 20, nullptr, "改版権限用パスワード"},
+      {"CheckBox1", "QCheckBox", "GroupBox1", 8, 40, 113, 17, "ユーザ", ""},
+      {"EditUserPW", "QLineEdit", "GroupBox1", 80, 40, 249, 20, nullptr, "開くだけのパスワード"},
+      {"GroupBox2", "QGroupBox", "TabSheet1", 0, 145, 345, 137, "制限事項", "各種制限"},
+      {"CheckBox2", "QCheckBox", "GroupBox2", 8, 16, -1, -1, "印刷無効", ""},
+      {"CheckBox3", "QCheckBox", "GroupBox2", 8, 32, -1, -1, "修正無効", ""},
+      {"CheckBox4", "QCheckBox", "GroupBox2", 8, 48, -1, -1, "内容コピー無効", ""},
+      {"CheckBox5", "QCheckBox", "GroupBox2", 8, 64, -1, -1, "アノテーション無効", ""},
+      {"CheckBox6", "QCheckBox", "GroupBox2", 8, 80, -1, -1, "ドキュメント・アセンブリ無効", ""},
+      {"CheckBox7", "QCheckBox", "GroupBox2", 8, 96, -1, -1, "フォーム・フィル無効", ""},
+      {"CheckBox8", "QCheckBox", "GroupBox2", 8, 112, -1, -1, "アクセシビリティ無効", ""},
+      {"RadioGroup1", "QGroupBox", "TabSheet1", 0, 282, 345, 57, "暗号化", "暗号化強度"},
+      {"GroupBox4", "QGroupBox", "TabSheet2", 0, 0, 345, 209, "閲覧期限", "期限を過ぎると開けなくします"},
+      {"CheckBoxLockDate", "QCheckBox", "GroupBox4", 8, 16, 153, 17, "閲覧期限を付ける", ""},
+      {"Panel2", "QFrame", "GroupBox4", 2, 40, 341, 167, nullptr, ""},
+      {"MonthCalendar1", "QCalendarWidget", "Panel2", 1, 1, 339, 165, nullptr, ""},
+      {"GroupBox5", "QGroupBox", "TabSheet2", 0, 209, 345, 80, "URL制限", "特定のＵＲＬ以外で開けなくなります"},
+      {"CheckBoxLockURL", "QCheckBox", "GroupBox5", 8, 16, 177, 25, "URL制限をつける", ""},
+      {"Label3", "QLabel", "GroupBox5", 8, 40, -1, -1, "URL", ""},
+      {"EditURL", "QLineEdit", "GroupBox5", 88, 40, 233, 20, nullptr, ""},
+      {"Label4", "QLabel", "TabSheet3", 8, 16, -1, -1, "出力フォルダ", ""},
+      {"EditOutPath", "QLineEdit", "TabSheet3", 88, 16, 201, 20, nullptr, "出力先を設定します"},
+      {"Button1", "QPushButton", "TabSheet3", 296, 16, 33, 25, "参照", ""},
+      {"Panel3", "QFrame", "TabSheet3", 160, 256, 177, 73, nullptr, ""},
+      {"LabelHP", "QLabel", "Panel3", 10, 14, -1, -1, "Sarvane Project", ""},
+      {"LabelMail", "QLabel", "Panel3", 13, 45, -1, -1, nullptr, nullptr},
+      {"LabelVer", "QLabel", "Panel3", 108, 45, -1, -1, "Ver0.11b", ""},
+      {"Panel1", "QFrame", "Form1", 0, 366, 557, 45, nullptr, "ここからドラッグします"},
+      {"LabelState", "QLabel", "Panel1", 16, 8, 417, 25, "", ""},
+      {"SpeedButtonCreate", "QToolButton", "Panel1", 448, 8, 105, 33, "作成", "処理を実行"},
+      {"Panel4", "QFrame", "Form1", 353, 0, 204, 366, nullptr, ""},
+      {"FileListBox1", "QListWidget", "Panel4", 0, 0, 204, 321, nullptr, ""},
+      {"SpeedButtonOutDir", "QToolButton", "Panel4", 32, 328, 153, 33, "出力フォルダを開く", ""},
+  };
+  auto form = NewFormWithOutput();
+  form->show();
+  for (const Control& c : layout) {
+    SCOPED_TRACE(c.name);
+    auto* w = form->findChild<QWidget*>(c.name);
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->inherits(c.cls)) << w->metaObject()->className();
+    ASSERT_NE(w->parentWidget(), nullptr);
+    EXPECT_EQ(w->parentWidget()->objectName().toStdString(), c.parent);
+    EXPECT_EQ(w->x(), c.x);
+    EXPECT_EQ(w->y(), c.y);
+    if (c.w >= 0) {
+      EXPECT_EQ(w->width(), c.w);
+      EXPECT_EQ(w->height(), c.h);
+    }
+    if (c.text) {
+      QString text;
+      if (auto* l = qobject_cast<QLabel*>(w)) text = l->text();
+      else if (auto* b = qobject_cast<QAbstractButton*>(w)) text = b->text();
+      else if (auto* g = qobject_cast<QGroupBox*>(w)) text = g->title();
+      EXPECT_EQ(text.toStdString(), c.text);
+    }
+    if (c.hint) {
+      EXPECT_EQ(w->toolTip().toStdString(), c.hint);
+    }
+    EXPECT_TRUE(w->isEnabled());
+  }
+
+  EXPECT_EQ(form->windowTitle(), "Sarvane");
+  EXPECT_EQ(form->size(), QSize(557, 411));
+  EXPECT_EQ(form->minimumSize(), form->maximumSize());
+  Qt::WindowFlags flags = form->windowFlags();
+  EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
+  EXPECT_TRUE(flags & Qt::WindowSystemMenuHint);
+  EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+  EXPECT_EQ(form->font().pixelSize(), 12);
+  EXPECT_EQ(form->font().families().value(0), "ＭＳ Ｐゴシック");
+  EXPECT_TRUE(form->font().families().contains("Noto Sans CJK JP"));
+
+  EXPECT_EQ(form->PageControl1->tabPosition(), QTabWidget::South);
+  ASSERT_EQ(form->PageControl1->count(), 3);
+  const char* tabs[][2] = {{"TabSheet1", "設定１"}, {"TabSheet2", "設定２"}, {"TabSheet3", "About"}};
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(form->PageControl1->widget(i)->objectName().toStdString(), tabs[i][0]);
+    EXPECT_EQ(form->PageControl1->tabText(i).toStdString(), tabs[i][1]);
+  }
+  EXPECT_EQ(form->PageControl1->currentWidget(), form->TabSheet1);
+  // The sheets hold the docked groups: 345 wide, down to the radio group's
+  // bottom edge at 339.
+  EXPECT_GE(form->TabSheet1->width(), 345);
+  EXPECT_GE(form->TabSheet1->height(), 339);
+  // Captions are not cut, and no label runs into its neighbour.
+  for (QCheckBox* box : form->findChildren<QCheckBox*>()) {
+    EXPECT_LE(box->sizeHint().width(), box->width()) << box->objectName().toStdString();
+    EXPECT_TRUE(box->font().families().contains("Noto Sans CJK JP")) << box->objectName().toStdString();
+  }
+  EXPECT_LE(form->LabelHP->geometry().right(), form->Panel3->contentsRect().right());
+  EXPECT_LT(form->LabelMail->geometry().right(), form->LabelVer->x());
+  EXPECT_TRUE(form->LabelMail->text() == "support@sarvane.example.org" ||
+              form->LabelMail->toolTip() == "support@sarvane.example.org");
+
+  for (QLineEdit* pw : {form->EditOpenPW, form->EditOwnerPW, form->EditUserPW}) {
+    pw->setText("abc");
+    EXPECT_EQ(pw->displayText(), "***") << pw->objectName().toStdString();
+  }
+  EXPECT_TRUE(form->EditPDF->isReadOnly());
+  EXPECT_TRUE(form->EditOutPath->isReadOnly());
+  EXPECT_FALSE(form->EditURL->isReadOnly());
+
+  ASSERT_EQ(form->RadioGroup1Buttons->buttons().size(), 2);
+  EXPECT_EQ(form->RadioGroup1Buttons->button(0)->text(), "128bits");
+  EXPECT_EQ(form->RadioGroup1Buttons->button(1)->text(), "40bits");
+
+  EXPECT_EQ(form->OpenDialog1->Title, "ファイルの読み込み");
+  EXPECT_EQ(form->FolderDialog1->Title(), "フォルダーの選択");
+  ASSERT_EQ(form->PopupMenu1->actions().size(), 2);
+  EXPECT_EQ(form->mnuDelete->text(), "選択削除");
+  EXPECT_EQ(form->mnuAllDelete->text(), "全て削除");
+  EXPECT_EQ(form->SingleInstance1->UniqueName(), "Ident2592");
+  EXPECT_EQ(form->SingleInstance1->DupInstAction(), diActivateFirst);
+  EXPECT_EQ(form->SingleInstance1->ErrorMessage(), "すでに起動されています");
+  EXPECT_EQ(form->FileDrop1->Control(), nullptr);
+  EXPECT_EQ(form->FileDrop1->HookedWindow(), form.get());
+  EXPECT_TRUE(form->FileDrop1->Accept());
+
+  EXPECT_EQ(form->LabelHP->font().pixelSize(), 27);
+  EXPECT_TRUE(form->LabelHP->font().bold() && form->LabelHP->font().italic() && form->LabelHP->font().underline());
+  EXPECT_EQ(form->LabelHP->palette().color(QPalette::WindowText), QColor(0, 0, 0x80));
+  EXPECT_EQ(form->LabelMail->cursor().shape(), Qt::PointingHandCursor);
+  EXPECT_TRUE(form->LabelVer->font().bold());
+}
+
+TEST_F(MainWindowTest, FirstStartShowsDefaultsTodayAndTheOutputFolder) {
+  TForm1 form;
+  EXPECT_TRUE(QFileInfo(QString::fromStdString(WorkFolder())).isDir());
+  for (QCheckBox* box : {form.CheckBox11, form.CheckBox1, form.CheckBox2, form.CheckBox3, form.CheckBox4,
+                         form.CheckBox5, form.CheckBox6, form.CheckBox7, form.CheckBox8, form.CheckBoxLockDate,
+                         form.CheckBoxLockURL})
+    EXPECT_FALSE(box->isChecked()) << box->objectName().toStdString();
+  EXPECT_EQ(form.RadioGroup1Buttons->checkedId(), 0);
+  EXPECT_TRUE(form.EditOpenPW->text().isEmpty());
+  EXPECT_EQ(form.EditURL->text().toStdString(), kDefaultLockURL);
+  EXPECT_EQ(form.pos(), QPoint(0, 0));
+  EXPECT_EQ(form.EditOutPath->text().toStdString(), DefaultOutputFolder());
+  EXPECT_EQ(form.FileListBox1->Directory(), DefaultOutputFolder());
+  EXPECT_TRUE(form.LabelState->text().isEmpty());
+  EXPECT_TRUE(form.CurrentInput().empty());
+  LocalDateTime now = Now();
+  EXPECT_EQ(form.LimitDate(), FormatDateTime("yyyy/mm/dd", now));
+  EXPECT_EQ(form.MonthCalendar1->selectedDate(), QDate(now.year, now.month, now.day));
+}
+
+TEST_F(MainWindowTest, ChoicesComeBackAfterCloseAndNewStart) {
+  struct Box {
+    const char* name;
+    bool TSettings::*value;
+    int tab;
+    bool check;
+  };
+  const Box boxes[] = {
+      {"CheckBox11", &TSettings::EN, 0, true},       {"CheckBox1", &TSettings::PW, 0, true},
+      {"CheckBox2", &TSettings::PR, 0, true},        {"CheckBox3", &TSettings::MD, 0, false},
+      {"CheckBox4", &TSettings::CP, 0, true},        {"CheckBox5", &TSettings::AN, 0, false},
+      {"CheckBox6", &TSettings::DA, 0, true},        {"CheckBox7", &TSettings::FF, 0, true},
+      {"CheckBox8", &TSettings::AC, 0, false},       {"CheckBoxLockDate", &TSettings::LockDateOn, 1, true},
+      {"CheckBoxLockURL", &TSettings::LockURLOn, 1, true},
+  };
+  QTemporaryDir other;
+  {
+    auto form = NewFormWithOutput();
+    form->show();
+    for (const Box& b : boxes) {
+      if (!b.check) continue;
+      form->PageControl1->setCurrentIndex(b.tab);
+      auto* box = form->findChild<QCheckBox*>(b.name);
+      QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2));
+      EXPECT_TRUE(form->Settings().*b.value) << b.name;
+    }
+    form->PageControl1->setCurrentIndex(0);
+    QAbstractButton* bits40 = form->RadioGroup1Buttons->button(1);
+    QTest::mouseClick(bits40, Qt::LeftButton, {}, QPoint(4, bits40->height() / 2));
+    EXPECT_EQ(form->Settings().BT, 1);
+    QTest::keyClicks(form->EditOpenPW, "open-pw");
+    form->EditOwnerPW->insert("オーナー");
+    QTest::keyClicks(form->EditUserPW, "user pw");
+    EXPECT_EQ(form->Settings().Owner, "オーナー");
+    form->PageControl1->setCurrentIndex(1);
+    form->EditURL->clear();
+    QTest::keyClicks(form->EditURL, "https://intra.example.com/");
+    EXPECT_EQ(form->Settings().LockURL, "https://intra.example.com/");
+    EXPECT_TRUE(form->close());
+  }
+  std::string file = ReadFile(SettingsFileName());
+  EXPECT_EQ(file.find("open-pw"), std::string::npos);
+  EXPECT_EQ(file.find("user pw"), std::string::npos);
+
+  TForm1 again;
+  for (const Box& b : boxes) {
+    auto* box = again.findChild<QCheckBox*>(b.name);
+    EXPECT_EQ(box->isChecked(), b.check) << b.name;
+    EXPECT_EQ(again.Settings().*b.value, b.check) << b.name;
+  }
+  EXPECT_EQ(again.RadioGroup1Buttons->checkedId(), 1);
+  EXPECT_EQ(again.EditOpenPW->text(), "open-pw");
+  EXPECT_EQ(again.EditOwnerPW->text(), "オーナー");
+  EXPECT_EQ(again.EditUserPW->text(), "user pw");
+  EXPECT_EQ(again.EditURL->text(), "https://intra.example.com/");
+  EXPECT_EQ(again.Settings().OutPath, OutDir());
+  EXPECT_TRUE(again.close());
+  // Unclicked: the values read are written back unchanged.
+  TSettings stored = ReadSettings();
+  EXPECT_EQ(stored.Open, "open-pw");
+  EXPECT_TRUE(stored.EN);
+  EXPECT_FALSE(stored.MD);
+}
+
+TEST_F(MainWindowTest, VanishedOutputFolderFallsBackToTheExecutablesFolder) {
+  TSettings s = DefaultSettings();
+  s.OutPath = home_.path().toStdString() + "/gone/";
+  WriteSettings(s);
+  {
+    TForm1 form;
+    EXPECT_EQ(form.EditOutPath->text().toStdString(), DefaultOutputFolder());
+    EXPECT_TRUE(form.close());
+  }
+  EXPECT_EQ(ReadSettings().OutPath, DefaultOutputFolder());
+}
+
+TEST_F(MainWindowTest, WindowPositionIsTakenOnlyInTheNormalState) {
+  struct Case {
+    const char* what;
+    Qt::WindowState state;
+    QPoint moveTo;
+    QPoint expected;  // x = Left, y = Top
+  };
+  const Case cases[] = {
+      {"normal", Qt::WindowNoState, QPoint(120, 130), QPoint(120, 130)},
+      {"minimized", Qt::WindowMinimized, QPoint(120, 130), QPoint(50, 40)},
+      {"maximized", Qt::WindowMaximized, QPoint(120, 130), QPoint(50, 40)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TSettings s = DefaultSettings();
+    s.Top = 40;
+    s.Left = 50;
+    WriteSettings(s);
+    TForm1 form;
+    form.show();
+    EXPECT_EQ(form.pos(), QPoint(50, 40));
+    form.move(c.moveTo);
+    form.setWindowState(c.state);
+    ASSERT_TRUE(form.close());
+    TSettings stored = ReadSettings();
+    EXPECT_EQ(stored.Left, c.expected.x());
+    EXPECT_EQ(stored.Top, c.expected.y());
+  }
+}
+
+TEST(WindowPlacement, StaysReachableOnTheScreens) {
+  const QList<QRect> screens = {QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
+  const QSize size(557, 411);
+  struct Case {
+    QPoint pos;
+    QPoint expected;
+  };
+  const Case cases[] = {
+      {QPoint(0, 0), QPoint(0, 0)},
+      {QPoint(300, 200), QPoint(300, 200)},
+      {QPoint(2500, 300), QPoint(2500, 300)},        // on the second screen
+      {QPoint(5000, 300), QPoint(1920 - 557, 300)},  // off to the right
+      {QPoint(-800, -500), QPoint(0, 0)},
+      {QPoint(100, 1070), QPoint(100, 1080 - 411)},  // title bar below the bottom
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.pos.x());
+    EXPECT_EQ(ClampToScreens(c.pos, size, screens), c.expected);
+  }
+  EXPECT_EQ(ClampToScreens(QPoint(-5000, 7), size, {}), QPoint(-5000, 7));
+}
+
+TEST_F(MainWindowTest, FailedSettingsWriteKeepsTheWindowOpen) {
+  auto form = NewFormWithOutput();
+  form->show();
+  // A folder where the file should be: no write can succeed, not even as root.
+  ASSERT_TRUE(QFile::remove(QString::fromStdString(SettingsFileName())));
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(SettingsFileName())));
+  EXPECT_FALSE(form->close());
+  EXPECT_TRUE(form->isVisible());
+  ASSERT_EQ(reported_.size(), 1u);
+  EXPECT_EQ(reported_[0], Format("%s に書き込めません", SettingsFileName()));
+  ASSERT_TRUE(QDir().rmdir(QString::fromStdString(SettingsFileName())));
+  EXPECT_TRUE(form->close());
+  EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(MainWindowTest, DroppedFileSelection) {
+  QDir(out_.path()).mkpath("in");
+  const QString dir = out_.path() + "/in/";
+  for (const char* name : {"upper.PDF", "lower.pdf", "note.txt", "second.pdf", "noext"}) Touch(dir + name);
+  struct Case {
+    const char* what;
+    QStringList dropped;
+    const char* target;  // where the drop lands
+    QString expected;    // selected input, empty when none
+  };
+  const Case cases[] = {
+      {"capital extension", {dir + "upper.PDF"}, "Form1", dir + "upper.PDF"},
+      {"only the first of several", {dir + "lower.pdf", dir + "second.pdf", dir + "upper.PDF"}, "Form1",
+       dir + "lower.pdf"},
+      {"other extension", {dir + "note.txt"}, "Form1", ""},
+      {"first is not a pdf", {dir + "note.txt", dir + "lower.pdf"}, "Form1", ""},
+      {"no extension", {dir + "noext"}, "Form1", ""},
+      {"dropped on an edit", {dir + "lower.pdf"}, "EditURL", dir + "lower.pdf"},
+      {"dropped on the file list", {dir + "lower.pdf"}, "FileListBox1", dir + "lower.pdf"},
+      {"web address before the file", {"https://example.org/a.pdf", dir + "second.pdf"}, "Form1",
+       dir + "second.pdf"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto form = NewFormWithOutput();
+    form->show();
+    std::vector<std::string> loads;
+    form->OnLoadInputFile = [&](const std::string& path) {
+      EXPECT_TRUE(form->Busy());
+      loads.push_back(path);
+      return true;
+    };
+    auto* target = form->findChild<QWidget*>(c.target);
+    if (!target) target = form.get();
+    DropFiles(target, c.dropped);
+    if (c.expected.isEmpty()) {
+      EXPECT_TRUE(loads.empty());
+      EXPECT_TRUE(form->CurrentInput().empty());
+      EXPECT_TRUE(form->EditPDF->text().isEmpty());
+      EXPECT_TRUE(form->LabelState->text().isEmpty());
+    } else {
+      ASSERT_EQ(loads.size(), 1u);
+      EXPECT_EQ(loads[0], c.expected.toStdString());
+      EXPECT_EQ(form->CurrentInput(), c.expected.toStdString());
+      EXPECT_EQ(form->EditPDF->text(), c.expected);
+      EXPECT_EQ(form->LabelState->text(), QFileInfo(c.expected).fileName());
+    }
+    EXPECT_FALSE(form->Busy());
+    auto* url = form->EditURL;
+    EXPECT_EQ(url->text().toStdString(), kDefaultLockURL);
+    form->close();
+  }
+}
+
+TEST_F(MainWindowTest, FileSelectionByDialog) {
+  Touch(out_.path() + "/chosen.pdf");
+  auto form = NewFormWithOutput();
+  form->show();
+  std::vector<std::string> loads;
+  form->OnLoadInputFile = [&](const std::string& path) {
+    loads.push_back(path);
+    return true;
+  };
+  QStringList filters;
+  QString suffix, title;
+  WhenDialogShows([&](QFileDialog* d) {
+    filters = d->nameFilters();
+    suffix = d->defaultSuffix();
+    title = d->windowTitle();
+    d->setDirectory(out_.path());
+    d->selectFile(out_.path() + "/chosen.pdf");
+    static_cast<QDialog*>(d)->accept();
+  });
+  QTest::mouseClick(form->SpeedButtonLoad, Qt::LeftButton);
+  EXPECT_EQ(filters, QStringList{"pdf file(*.pdf)"});
+  EXPECT_EQ(suffix, "pdf");
+  EXPECT_EQ(title, "ファイルの読み込み");
+  const std::string chosen = OutDir() + "chosen.pdf";
+  ASSERT_EQ(loads.size(), 1u);
+  EXPECT_EQ(loads[0], chosen);
+  EXPECT_EQ(form->EditPDF->text().toStdString(), chosen);
+  EXPECT_EQ(form->LabelState->text(), "chosen.pdf");
+
+  // Cancelled: nothing changes.
+  WhenDialogShows([](QFileDialog* d) { d->reject(); });
+  QTest::mouseClick(form->SpeedButtonLoad, Qt::LeftButton);
+  EXPECT_EQ(loads.size(), 1u);
+  EXPECT_EQ(form->CurrentInput(), chosen);
+}
+
+TEST(OpenDialogFilter, TranslatesToQtNameFilters) {
+  struct Case {
+    std::string filter;
+    QStringList expected;
+  };
+  const Case cases[] = {
+      {"pdf file(*.pdf)|*.pdf", {"pdf file(*.pdf)"}},
+      {"PDF|*.pdf", {"PDF (*.pdf)"}},
+      {"Documents|*.pdf;*.fdf|All|*.*", {"Documents (*.pdf *.fdf)", "All (*.*)"}},
+      {"", {}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(QtNameFilters(c.filter), c.expected) << c.filter;
+}
+
+TEST_F(MainWindowTest, CreatePress) {
+  const QString input = out_.path() + "/in.pdf";
+  Touch(input);
+  enum Job { kConnectedOk, kConnectedFails, kThrows, kNotConnected };
+  struct Case {
+    const char* what;
+    QString selected;
+    bool removeBefore;
+    Job job;
+    int expectedRuns;
+    QString expectedStatus;
+    bool inputCleared;
+    bool reported;
+  };
+  const Case cases[] = {
+      {"nothing selected", "", false, kConnectedOk, 0, "", true, false},
+      {"selected file gone", input, true, kConnectedOk, 0, "in.pdf", false, false},
+      {"job succeeds", input, false, kConnectedOk, 1, "in.pdfの処理完了", true, false},
+      {"job fails", input, false, kConnectedFails, 1, "in.pdfの処理異常", true, false},
+      {"job raises", input, false, kThrows, 1, "in.pdf", false, true},
+      {"no lock job linked in", input, false, kNotConnected, 0, "in.pdfの処理異常", true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Touch(input);
+    reported_.clear();
+    auto form = NewFormWithOutput();
+    form->show();
+    form->OnLoadInputFile = [](const std::string&) { return true; };
+    if (!c.selected.isEmpty()) DropFiles(form.get(), {c.selected});
+    if (c.removeBefore) QFile::remove(input);
+    int runs = 0;
+    if (c.job != kNotConnected)
+      form->OnRunLockJob = [&](const std::string& in) -> bool {
+        ++runs;
+        EXPECT_EQ(in, input.toStdString());
+        EXPECT_TRUE(form->Busy());
+        if (c.job == kThrows) throw Exception("job broke");
+        return c.job == kConnectedOk;
+      };
+    QTest::mouseClick(form->SpeedButtonCreate, Qt::LeftButton);
+    EXPECT_EQ(runs, c.expectedRuns);
+    EXPECT_EQ(form->LabelState->text(), c.expectedStatus);
+    EXPECT_EQ(form->CurrentInput().empty(), c.inputCleared);
+    EXPECT_EQ(form->EditPDF->text().isEmpty(), c.inputCleared);
+    EXPECT_EQ(reported_.size(), c.reported ? 1u : 0u);
+    if (c.reported && !reported_.empty()) {
+      EXPECT_EQ(reported_[0], "job broke");
+    }
+    EXPECT_FALSE(form->Busy());
+    form->close();
+  }
+}
+
+TEST_F(MainWindowTest, PendingMessagesDuringTheJobDoNotReenterIt) {
+  const QString input = out_.path() + "/in.pdf";
+  const QString other = out_.path() + "/other.pdf";
+  Touch(input);
+  Touch(other);
+  auto form = NewFormWithOutput();
+  form->show();
+  int loads = 0, runs = 0;
+  form->OnLoadInputFile = [&](const std::string&) {
+    ++loads;
+    return true;
+  };
+  DropFiles(form.get(), {input});
+  ASSERT_EQ(loads, 1);
+  bool closedDuringJob = true;
+  form->OnRunLockJob = [&](const std::string&) {
+    ++runs;
+    // A second press, a drop and a close arrive while the job lets the
+    // window repaint.
+    QMetaObject::invokeMethod(form.get(), [&] { form->SpeedButtonCreateClick(); }, Qt::QueuedConnection);
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(other)});
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &drop);
+    closedDuringJob = form->close();
+    form->ShowStatus("in.pdfの書き込み開始");
+    form->ProcessMessages();
+    return true;
+  };
+  QTest::mouseClick(form->SpeedButtonCreate, Qt::LeftButton);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(runs, 1);
+  EXPECT_EQ(loads, 1);
+  EXPECT_FALSE(closedDuringJob);
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_TRUE(form->CurrentInput().empty());
+  EXPECT_EQ(form->LabelState->text(), "in.pdfの処理完了");
+}
+
+TEST_F(MainWindowTest, CalendarFollowsClicksAndKeys) {
+  auto form = NewFormWithOutput();
+  form->show();
+  form->PageControl1->setCurrentWidget(form->TabSheet2);
+  QTest::mouseClick(form->CheckBoxLockDate, Qt::LeftButton, {}, QPoint(4, 8));
+  form->MonthCalendar1->setSelectedDate(QDate(2031, 1, 31));
+  EXPECT_EQ(form->LimitDate(), "2031/01/31");
+  EXPECT_TRUE(form->Settings().LockDateOn);
+  auto* view = form->MonthCalendar1->findChild<QAbstractItemView*>();
+  ASSERT_NE(view, nullptr);
+  view->setFocus();
+  QTest::keyClick(view, Qt::Key_Right);
+  EXPECT_EQ(form->MonthCalendar1->selectedDate(), QDate(2031, 2, 1));
+  EXPECT_EQ(form->LimitDate(), "2031/02/01");
+}
+
+TEST_F(MainWindowTest, OutputFolderChoiceAddsTheDelimiter) {
+  QDir(out_.path()).mkpath("chosen");
+  const QString chosen = out_.path() + "/chosen";
+  Touch(chosen + "/x.pdf");
+  auto form = NewFormWithOutput();
+  form->show();
+  WhenDialogShows([&](QFileDialog* d) {
+    d->setDirectory(chosen);
+    d->selectFile(chosen);
+    static_cast<QDialog*>(d)->accept();
+  });
+  QTest::mouseClick(form->Button1, Qt::LeftButton);
+  const std::string expected = chosen.toStdString() + "/";
+  EXPECT_EQ(form->Settings().OutPath, expected);
+  EXPECT_EQ(form->EditOutPath->text().toStdString(), expected);
+  EXPECT_EQ(form->FileListBox1->Directory(), expected);
+  ASSERT_EQ(form->FileListBox1->count(), 1);
+  EXPECT_EQ(form->FileListBox1->item(0)->text(), "x.pdf");
+  EXPECT_EQ(form->FolderDialog1->Directory(), chosen.toStdString());
+
+  WhenDialogShows([](QFileDialog* d) { d->reject(); });
+  QTest::mouseClick(form->Button1, Qt::LeftButton);
+  EXPECT_EQ(form->Settings().OutPath, expected);
+  ASSERT_TRUE(form->close());
+  EXPECT_EQ(ReadSettings().OutPath, expected);
+}
+
+TEST_F(MainWindowTest, ListShowsPdfFilesAndTheDeleteCommandsRemoveThem) {
+  for (const char* name : {"b.pdf", "A.PDF", "c.Pdf", "keep.txt", "pdf"}) Touch(out_.path() + "/" + name);
+  QDir(out_.path()).mkpath("folder.pdf");
+  auto form = NewFormWithOutput();
+  auto names = [&] {
+    QStringList n;
+    for (int i = 0; i < form->FileListBox1->count(); ++i) n << form->FileListBox1->item(i)->text();
+    return n;
+  };
+  EXPECT_EQ(names(), QStringList({"A.PDF", "b.pdf", "c.Pdf"}));
+
+  // Deletion must not depend on the process's current folder.
+  QString cwd = QDir::currentPath();
+  QDir::setCurrent("/");
+  form->FileListBox1->setCurrentRow(-1);
+  form->mnuDelete->trigger();
+  EXPECT_EQ(names().size(), 3);
+  form->FileListBox1->setCurrentRow(1);
+  form->mnuDelete->trigger();
+  EXPECT_EQ(names(), QStringList({"A.PDF", "c.Pdf"}));
+  EXPECT_FALSE(QFile::exists(out_.path() + "/b.pdf"));
+  form->mnuAllDelete->trigger();
+  EXPECT_TRUE(names().isEmpty());
+  EXPECT_FALSE(QFile::exists(out_.path() + "/A.PDF"));
+  EXPECT_FALSE(QFile::exists(out_.path() + "/c.Pdf"));
+  EXPECT_TRUE(QFile::exists(out_.path() + "/keep.txt"));
+  EXPECT_TRUE(QFileInfo(out_.path() + "/folder.pdf").isDir());
+  // On an empty list both commands do nothing.
+  form->mnuDelete->trigger();
+  form->mnuAllDelete->trigger();
+  QDir::setCurrent(cwd);
+  EXPECT_TRUE(reported_.empty());
+}
+
+TEST_F(MainWindowTest, ShellOpens) {
+  Touch(out_.path() + "/doc.pdf");
+  auto form = NewFormWithOutput();
+  form->show();
+  const QUrl folder = QUrl::fromLocalFile(QString::fromStdString(OutDir()));
+  const QUrl doc = QUrl::fromLocalFile(out_.path() + "/doc.pdf");
+  struct Case {
+    const char* what;
+    std::function<void()> act;
+    QList<QUrl> expected;
+  };
+  const Case cases[] = {
+      {"output folder", [&] { QTest::mouseClick(form->SpeedButtonOutDir, Qt::LeftButton); }, {folder}},
+      {"double click without selection", [&] { form->FileListBox1DblClick(); }, {}},
+      {"double click on a file",
+       [&] {
+         form->FileListBox1->setCurrentRow(0);
+         QRect r = form->FileListBox1->visualItemRect(form->FileListBox1->item(0));
+         QTest::mouseClick(form->FileListBox1->viewport(), Qt::LeftButton, {}, r.center());
+         QTest::mouseDClick(form->FileListBox1->viewport(), Qt::LeftButton, {}, r.center());
+       },
+       {doc}},
+      {"home page", [&] { form->LabelHPClick(); }, {QUrl("https://sarvane.example.org/")}},
+      {"mail", [&] { form->LabelMailClick(); }, {QUrl("mailto:support@sarvane.example.org")}},
+      {"home page label clicked",
+       [&] {
+         form->PageControl1->setCurrentWidget(form->TabSheet3);
+         QTest::mouseClick(form->LabelHP, Qt::LeftButton);
+       },
+       {QUrl("https://sarvane.example.org/")}},
+      {"output folder gone",
+       [&] {
+         QDir(out_.path()).removeRecursively();
+         QTest::mouseClick(form->SpeedButtonOutDir, Qt::LeftButton);
+       },
+       {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    opener_.opened.clear();
+    c.act();
+    EXPECT_EQ(opener_.opened, c.expected);
+  }
+  // A double click on an empty list does nothing.
+  form->FileListBox1->Update();
+  ASSERT_EQ(form->FileListBox1->count(), 0);
+  opener_.opened.clear();
+  form->FileListBox1DblClick();
+  EXPECT_TRUE(opener_.opened.isEmpty());
+}
+
+TEST_F(MainWindowTest, SecondCopyEndsAndBringsTheFirstToTheFront) {
+  auto form = NewFormWithOutput();
+  form->showMinimized();
+  ASSERT_TRUE(form->SingleInstance1->IsFirstInstance());
+  QSignalSpy activated(form->SingleInstance1, &TSingleInstance::ActivationRequested);
+
+  QTemporaryDir secondHome;
+  QProcess second;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("SARVANE_HOME", secondHome.path());
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  second.setProcessEnvironment(env);
+  second.start(SARVANE_GUI_EXE, {});
+  ASSERT_TRUE(second.waitForStarted(10000));
+  // Keep this copy's event loop turning so it can answer.
+  QElapsedTimer t;
+  t.start();
+  while (second.state() != QProcess::NotRunning && t.elapsed() < 30000) QTest::qWait(20);
+  ASSERT_EQ(second.state(), QProcess::NotRunning) << "the second copy did not end";
+  EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
+  if (activated.isEmpty()) activated.wait(2000);
+  EXPECT_EQ(activated.count(), 1);
+  EXPECT_FALSE(form->isMinimized());
+  // The second copy wrote nothing: no settings file, no work folder.
+  EXPECT_TRUE(QDir(secondHome.path()).isEmpty()) << QDir(secondHome.path()).entryList().join(",").toStdString();
+}
+
+TEST_F(MainWindowTest, ScreenshotsOfEveryTab) {
+  Touch(out_.path() + "/報告書.pdf");
+  Touch(out_.path() + "/report.pdf");
+  auto form = NewFormWithOutput();
+  form->show();
+  form->ShowStatus("報告書.pdfの読み込み完了");
+  const char* binary = std::getenv("SARVANE_BINARY_DIR");
+  QString dir = QString(binary ? binary : ".") + "/app/screens";
+  ASSERT_TRUE(QDir().mkpath(dir));
+  for (int i = 0; i < form->PageControl1->count(); ++i) {
+    form->PageControl1->setCurrentIndex(i);
+    QImage shot = form->grab().toImage();
+    EXPECT_EQ(shot.size(), QSize(557, 411) * shot.devicePixelRatio());
+    // Something other than the face colour was drawn.
+    QColor face = shot.pixelColor(shot.width() / 2, shot.height() - 3);
+    bool drawn = false;
+    for (int y = 0; y < shot.height() && !drawn; y += 7)
+      for (int x = 0; x < shot.width() && !drawn; x += 7) drawn = shot.pixelColor(x, y) != face;
+    EXPECT_TRUE(drawn);
+    EXPECT_TRUE(shot.save(QString("%1/tab%2.png").arg(dir).arg(i + 1)));
+  }
+}
+
+}  // namespace
+}  // namespace sarvane::app
+
+#include "Unit1_test.moc"
