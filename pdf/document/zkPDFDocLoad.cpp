@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <memory>
 
 #include "pdf/crypt/zkPDFCrypt.h"
 #include "pdf/document/zkCstPDFDoc.h"
@@ -49,10 +50,16 @@ void RemoveAll(TzkPDFDictObject& dict, std::string_view key) {
 
 // Whole file in memory; the parser works on it from there.
 std::shared_ptr<const std::string> ReadWholeFile(const std::string& fileName) {
-  std::ifstream in(fileName, std::ios::binary);
+  std::ifstream in(fileName, std::ios::binary | std::ios::ate);
   if (!in) throw Exception(Format(res::kCannotReadFile, fileName, std::strerror(errno)));
-  auto data = std::make_shared<std::string>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (in.bad()) throw Exception(Format(res::kCannotReadFile, fileName, std::strerror(errno)));
+  const std::streamoff size = in.tellg();
+  auto data = std::make_shared<std::string>();
+  if (size > 0) {
+    data->resize(static_cast<size_t>(size));
+    in.seekg(0);
+    in.read(data->data(), size);
+    if (in.gcount() != size) throw Exception(Format(res::kCannotReadFile, fileName, std::strerror(errno)));
+  }
   return data;
 }
 

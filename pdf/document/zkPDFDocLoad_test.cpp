@@ -264,6 +264,37 @@ TEST_F(LoadTest, DamagedStructuresEndInExceptions) {
   }
 }
 
+TEST_F(LoadTest, HostilePageTreesStayBounded) {
+  // A page listed twice is read once; a tree deeper than any real one ends
+  // in an exception instead of exhausting the stack.
+  const std::string repeated = Write("repeated.pdf", SimpleFile([](PdfBuilder& b) {
+    b.AddObject(2, "<< /Type /Pages /Kids [3 0 R 3 0 R 4 0 R] /Count 3 /MediaBox [0 0 10 10] >>");
+    b.AddObject(3, "<< /Type /Page >>");
+    b.AddObject(4, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+  }));
+  TzkPDFDocument doc;
+  std::vector<std::string> warnings;
+  doc.OnWarning = [&](TzkComponent*, const std::string& w) { warnings.push_back(w); };
+  ASSERT_TRUE(doc.LoadDocument(repeated));
+  EXPECT_EQ(doc.PageCount(), 1);
+  EXPECT_EQ(warnings, (std::vector<std::string>{"Page tree node 3 listed more than once; repeat skipped",
+                                                "Page tree node 3 listed more than once; repeat skipped"}));
+
+  const std::string deep = Write("deep.pdf", SimpleFile([](PdfBuilder& b) {
+    const int levels = 400;
+    for (int n = 2; n < 2 + levels; ++n) {
+      b.AddObject(n, "<< /Type /Pages /Kids [" + std::to_string(n + 1) + " 0 R] /Count 1 >>");
+    }
+    b.AddObject(2 + levels, "<< /Type /Page /MediaBox [0 0 1 1] >>");
+  }));
+  try {
+    doc.LoadDocument(deep);
+    FAIL() << "no exception";
+  } catch (const EPDFFileCorruptedError& e) {
+    EXPECT_EQ(std::string(e.what()), "Page tree nested deeper than 256 levels");
+  }
+}
+
 TEST_F(LoadTest, PageWithoutBoxRaisesOnSize) {
   const std::string path = Write("nobox.pdf", SimpleFile([](PdfBuilder& b) {
     b.AddObject(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
