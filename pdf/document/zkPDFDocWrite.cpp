@@ -336,13 +336,20 @@ void TzkCustomPDFDocument::WritePageTree(SaveState& state) {
   std::string& out = state.Buffer;
   out += "\r\n";
   state.Offsets.push_back(state.OutputSize());
-  out += "3 0 obj\r\n<<\r\n/Type /Pages\r\n/Count ";
-  AppendInteger(out, static_cast<int64_t>(pages.size()));
-  out += "\r\n/Kids [ ";
+  // A page object that is not written (no use counted for it) cannot be a
+  // kid: the tree would point at nothing.
+  std::string kids;
+  int64_t count = 0;
   for (const TzkPDFIndirectObject* page : pages) {
-    TzkPDFSerializer::AppendReferenceNumber(out, page->OutputNumber());
-    out += ' ';
+    if (page->OutputNumber() <= 0) continue;
+    TzkPDFSerializer::AppendReferenceNumber(kids, page->OutputNumber());
+    kids += ' ';
+    ++count;
   }
+  out += "3 0 obj\r\n<<\r\n/Type /Pages\r\n/Count ";
+  AppendInteger(out, count);
+  out += "\r\n/Kids [ ";
+  out += kids;
   out += "]\r\n>>\r\nendobj\r\n";
   state.FlushIfFull();
 }

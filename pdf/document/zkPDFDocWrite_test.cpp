@@ -466,3 +466,24 @@ TEST(SaveDocument, SavingOverTheLoadedFileWorks) {
 
 }  // namespace
 }  // namespace sarvane::pdf::doc
+
+namespace sarvane::pdf::doc {
+namespace {
+
+TEST(SaveDocument, PageTreeNeverPointsAtAnUnwrittenPage) {
+  TempDir dir;
+  WriteFile(dir.File("in.pdf"), ThreePagePdf());
+  TzkPDFDocument doc;
+  doc.SetShowSetupDialog(false);
+  ASSERT_TRUE(doc.LoadDocument(dir.File("in.pdf")));
+  ASSERT_EQ(doc.PageCount(), 3);
+  doc.Pages()[1]->SetUseCount(0);
+  doc.SaveDocument(dir.File("out.pdf"), 2);
+  const std::string pdf = ReadFile(dir.File("out.pdf"));
+  const Layout layout = ReadLayout(pdf);
+  const std::string tree = ObjectText(pdf, layout, 3);
+  EXPECT_TRUE(std::regex_search(tree, std::regex("/Count 2\r\n/Kids \\[ [1-9][0-9]* 0 R [1-9][0-9]* 0 R \\]"))) << tree;
+}
+
+}  // namespace
+}  // namespace sarvane::pdf::doc
