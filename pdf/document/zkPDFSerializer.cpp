@@ -241,7 +241,12 @@ void TzkPDFSerializer::AppendString(std::string& out, const TzkPDFStringObject& 
   const std::string_view content =
       text.size() >= 2 ? std::string_view(text).substr(1, text.size() - 2) : std::string_view();
   if (encryption_ && context != kNoEncryption) {
-    std::string bytes = value.IsHex() ? HexToBytes(content) : std::string(content);
+    // One scratch buffer for every string: a document has many of them.
+    std::string& bytes = scratch_;
+    if (value.IsHex())
+      bytes = HexToBytes(content);
+    else
+      bytes.assign(content);
     encryption_->Encrypt(bytes, context);
     AppendHex(out, bytes);
     return;

@@ -94,6 +94,7 @@ class TzkPDFSerializer {
   uint8_t compressionLevel_ = 2;
   bool ascii_ = false;
   uint8_t asciiKind_ = aeASCIIHex;
+  mutable std::string scratch_;
 };
 
 }  // namespace sarvane::pdf::doc
