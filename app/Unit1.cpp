@@ -488,6 +488,15 @@ void TForm1::FitTexts() {
 }
 
 void TForm1::CreateComponents() {
+  // The job reads the settings values live, as the controls store them.
+  lockJob_ = std::make_unique<TLockJob>(*this, settings_);
+  OnLoadInputFile = [this](const std::string& path) { return lockJob_->LoadInputFile(path); };
+  OnCreatePress = [this](const std::string& input) {
+    bool ok = lockJob_->CreatePress(input);
+    if (lockJob_->LastPressRaised()) return prRaised;
+    return ok ? prDone : prFailed;
+  };
+
   OpenDialog1 = new TOpenDialog(this);
   OpenDialog1->setObjectName("OpenDialog1");
   OpenDialog1->Title = "ファイルの読み込み";
@@ -701,24 +710,23 @@ void TForm1::SpeedButtonCreateClick() {
   if (busy_) return;
   Guarded([this] {
     if (currentInput_.empty() || !FileExists(currentInput_)) return;
-    bool ok = RunLockJob(currentInput_);
-    std::string name = ExtractFileName(currentInput_);
-    LabelState->setText(FromPath(name) + (ok ? "の処理完了" : "の処理異常"));
+    // The job shows the outcome on the status line itself.
+    if (CreatePress(currentInput_) == prRaised) return;  // reported; the input stays
+    // A new job needs a new selection, which rebuilds the work file.
     currentInput_.clear();
     EditPDF->clear();
     ProcessMessages();
   });
 }
 
-bool TForm1::RunLockJob(const std::string& input) {
-  // Call point of the lock job.
-  if (!OnRunLockJob) return false;
+TForm1::TPressResult TForm1::CreatePress(const std::string& input) {
+  if (!OnCreatePress) return prFailed;
   busy_ = true;
   struct Done {
     bool& flag;
     ~Done() { flag = false; }
   } done{busy_};
-  return OnRunLockJob(input);
+  return OnCreatePress(input);
 }
 
 // --- settings values ---

@@ -19,9 +19,11 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "app/FolderDialog.h"
+#include "app/LockJob.h"
 #include "app/LockJobHost.h"
 #include "app/NewCtrls.h"
 #include "app/Rw_ini.h"
@@ -218,14 +220,17 @@ class TForm1 : public QWidget, public ILockJobHost {
   // True while a selection step or a lock job runs.
   bool Busy() const { return busy_; }
 
-  // --- the lock job's entry points ---
-  // The selection step: opens the input and writes the work file; true when
-  // no failure. The create press: runs the job on the current input; true
-  // when no failure. Until the lock job is linked in, both are empty: a
-  // selection is recorded and shown but nothing is opened, and the create
-  // press reports "の処理異常" without writing anything.
+  // --- the lock job ---
+  // The job all document work goes through; it lives as long as the window.
+  TLockJob& LockJob() { return *lockJob_; }
+  // The window reaches the job only through these two entry points, which
+  // the constructor connects to LockJob(); tests may put others in their
+  // place. The selection step opens the input and writes the work file
+  // (true when no failure). The create press runs the job on the given
+  // input and shows the outcome on the status line.
+  enum TPressResult { prDone, prFailed, prRaised };
   std::function<bool(const std::string& path)> OnLoadInputFile;
-  std::function<bool(const std::string& input)> OnRunLockJob;
+  std::function<TPressResult(const std::string& input)> OnCreatePress;
 
   // --- ILockJobHost ---
   // Texts are UTF-8.
@@ -249,7 +254,7 @@ class TForm1 : public QWidget, public ILockJobHost {
   void ConnectHandlers();
   void SetOutputFolder(const std::string& folder);
   bool LoadInputFile(const std::string& path);
-  bool RunLockJob(const std::string& input);
+  TPressResult CreatePress(const std::string& input);
   // Runs a handler so that no exception leaves it: an exception ends the
   // handler and is shown by the default exception report.
   template <typename F>
@@ -260,6 +265,7 @@ class TForm1 : public QWidget, public ILockJobHost {
   bool busy_ = false;
   bool created_ = false;
   TSettings settings_;
+  std::unique_ptr<TLockJob> lockJob_;
   std::string currentInput_;
   std::string limitDate_;
 };

@@ -528,27 +528,25 @@ TEST(OpenDialogFilter, TranslatesToQtNameFilters) {
   for (const Case& c : cases) EXPECT_EQ(QtNameFilters(c.filter), c.expected) << c.filter;
 }
 
-TEST_F(MainWindowTest, CreatePress) {
+TEST_F(MainWindowTest, CreatePressHandsTheInputToTheJob) {
   const QString input = out_.path() + "/in.pdf";
-  Touch(input);
-  enum Job { kConnectedOk, kConnectedFails, kThrows, kNotConnected };
+  enum Job { kDone, kFailed, kRaisedInside, kThrows };
   struct Case {
     const char* what;
-    QString selected;
+    bool select;
     bool removeBefore;
     Job job;
     int expectedRuns;
-    QString expectedStatus;
     bool inputCleared;
     bool reported;
   };
   const Case cases[] = {
-      {"nothing selected", "", false, kConnectedOk, 0, "", true, false},
-      {"selected file gone", input, true, kConnectedOk, 0, "in.pdf", false, false},
-      {"job succeeds", input, false, kConnectedOk, 1, "in.pdfの処理完了", true, false},
-      {"job fails", input, false, kConnectedFails, 1, "in.pdfの処理異常", true, false},
-      {"job raises", input, false, kThrows, 1, "in.pdf", false, true},
-      {"no lock job linked in", input, false, kNotConnected, 0, "in.pdfの処理異常", true, false},
+      {"nothing selected", false, false, kDone, 0, true, false},
+      {"selected file gone", true, true, kDone, 0, false, false},
+      {"job succeeds", true, false, kDone, 1, true, false},
+      {"job fails", true, false, kFailed, 1, true, false},
+      {"job reported its own exception", true, false, kRaisedInside, 1, false, false},
+      {"job raises", true, false, kThrows, 1, false, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -557,20 +555,18 @@ TEST_F(MainWindowTest, CreatePress) {
     auto form = NewFormWithOutput();
     form->show();
     form->OnLoadInputFile = [](const std::string&) { return true; };
-    if (!c.selected.isEmpty()) DropFiles(form.get(), {c.selected});
+    if (c.select) DropFiles(form.get(), {input});
     if (c.removeBefore) QFile::remove(input);
     int runs = 0;
-    if (c.job != kNotConnected)
-      form->OnRunLockJob = [&](const std::string& in) -> bool {
-        ++runs;
-        EXPECT_EQ(in, input.toStdString());
-        EXPECT_TRUE(form->Busy());
-        if (c.job == kThrows) throw Exception("job broke");
-        return c.job == kConnectedOk;
-      };
+    form->OnCreatePress = [&](const std::string& in) {
+      ++runs;
+      EXPECT_EQ(in, input.toStdString());
+      EXPECT_TRUE(form->Busy());
+      if (c.job == kThrows) throw Exception("job broke");
+      return c.job == kDone ? TForm1::prDone : c.job == kFailed ? TForm1::prFailed : TForm1::prRaised;
+    };
     QTest::mouseClick(form->SpeedButtonCreate, Qt::LeftButton);
     EXPECT_EQ(runs, c.expectedRuns);
-    EXPECT_EQ(form->LabelState->text(), c.expectedStatus);
     EXPECT_EQ(form->CurrentInput().empty(), c.inputCleared);
     EXPECT_EQ(form->EditPDF->text().isEmpty(), c.inputCleared);
     EXPECT_EQ(reported_.size(), c.reported ? 1u : 0u);
@@ -578,6 +574,72 @@ TEST_F(MainWindowTest, CreatePress) {
       EXPECT_EQ(reported_[0], "job broke");
     }
     EXPECT_FALSE(form->Busy());
+    form->close();
+  }
+}
+
+// The whole road through the real lock job: drop, create, and the locked
+// copy in the output folder, read back with qpdf.
+TEST_F(MainWindowTest, DropAndCreateLockTheFileIntoTheOutputFolder) {
+  const char* src = std::getenv("SARVANE_SOURCE_DIR");
+  ASSERT_NE(src, nullptr);
+  const QString fixture = QString(src) + "/tests/fixtures/lock_three_pages.pdf";
+  QTemporaryDir inputs;
+  const QString plain = inputs.path() + "/plain.pdf";
+  const QString locked = inputs.path() + "/locked.pdf";
+  ASSERT_TRUE(QFile::copy(fixture, plain));
+  QProcess qpdf;
+  qpdf.start("qpdf", {"--allow-weak-crypto", "--encrypt", "u", "own", "128", "--use-aes=n", "--", plain, locked});
+  ASSERT_TRUE(qpdf.waitForFinished(30000));
+  ASSERT_EQ(qpdf.exitCode(), 0) << qpdf.readAllStandardError().toStdString();
+
+  struct Case {
+    const char* what;
+    QString input;
+    const char* unlock;
+    std::vector<std::string> expectedErrors;
+    QString selectStatus;
+    QString createStatus;
+    bool outputWritten;
+  };
+  const Case cases[] = {
+      {"plain input", plain, "", {}, "plain.pdfの読み込み完了", "plain.pdfの処理完了", true},
+      {"encrypted, right unlock password", locked, "own", {}, "locked.pdfの読み込み完了", "locked.pdfの処理完了", true},
+      {"encrypted, wrong unlock password", locked, "nope", {"パスワードが違います"}, "locked.pdfの読み込みエラー",
+       "locked.pdfの処理異常", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    errors_.clear();
+    QDir(out_.path()).removeRecursively();
+    QDir().mkpath(out_.path());
+    auto form = NewFormWithOutput();
+    form->show();
+    QTest::mouseClick(form->CheckBox11, Qt::LeftButton, {}, QPoint(4, 8));
+    QTest::keyClicks(form->EditOwnerPW, "secret");
+    QTest::keyClicks(form->EditOpenPW, c.unlock);
+    DropFiles(form.get(), {c.input});
+    EXPECT_EQ(form->LabelState->text(), c.selectStatus);
+    EXPECT_EQ(errors_, c.expectedErrors);
+    EXPECT_EQ(form->EditPDF->text(), c.input);
+
+    QTest::mouseClick(form->SpeedButtonCreate, Qt::LeftButton);
+    EXPECT_EQ(form->LabelState->text(), c.createStatus);
+    EXPECT_TRUE(form->CurrentInput().empty());
+    EXPECT_TRUE(form->EditPDF->text().isEmpty());
+    EXPECT_TRUE(reported_.empty()) << (reported_.empty() ? "" : reported_[0]);
+    const QString output = out_.path() + "/" + QFileInfo(c.input).fileName();
+    EXPECT_EQ(QFile::exists(output), c.outputWritten);
+    EXPECT_EQ(form->FileListBox1->count(), c.outputWritten ? 1 : 0);
+    if (c.outputWritten) {
+      EXPECT_FALSE(QFile::exists(QString::fromStdString(WorkFileName())));
+      QProcess show;
+      show.start("qpdf", {"--show-encryption", "--password=secret", output});
+      ASSERT_TRUE(show.waitForFinished(30000));
+      QString report = QString::fromUtf8(show.readAllStandardOutput());
+      EXPECT_TRUE(report.contains("R = 3")) << report.toStdString();
+      EXPECT_TRUE(report.contains("owner password")) << report.toStdString();
+    }
     form->close();
   }
 }
@@ -597,7 +659,7 @@ TEST_F(MainWindowTest, PendingMessagesDuringTheJobDoNotReenterIt) {
   DropFiles(form.get(), {input});
   ASSERT_EQ(loads, 1);
   bool closedDuringJob = true;
-  form->OnRunLockJob = [&](const std::string&) {
+  form->OnCreatePress = [&](const std::string&) {
     ++runs;
     // A second press, a drop and a close arrive while the job lets the
     // window repaint.
@@ -609,7 +671,7 @@ TEST_F(MainWindowTest, PendingMessagesDuringTheJobDoNotReenterIt) {
     closedDuringJob = form->close();
     form->ShowStatus("in.pdfの書き込み開始");
     form->ProcessMessages();
-    return true;
+    return TForm1::prDone;
   };
   QTest::mouseClick(form->SpeedButtonCreate, Qt::LeftButton);
   QCoreApplication::processEvents();
@@ -618,7 +680,6 @@ TEST_F(MainWindowTest, PendingMessagesDuringTheJobDoNotReenterIt) {
   EXPECT_FALSE(closedDuringJob);
   EXPECT_TRUE(form->isVisible());
   EXPECT_TRUE(form->CurrentInput().empty());
-  EXPECT_EQ(form->LabelState->text(), "in.pdfの処理完了");
 }
 
 TEST_F(MainWindowTest, CalendarFollowsClicksAndKeys) {
