@@ -332,6 +332,43 @@ TEST_F(RewriteInterop, CatalogEntriesAndIdentifierSurvive) {
             std::string::npos);
   const CommandRun json = RunCommand("qpdf --json --json-key=pages " + Quote(*dir_ + "kept.pdf"));
   EXPECT_EQ(json.status, 0) << json.out;
+
+  // Encrypted: the identifier is two equal 32-digit hexadecimal strings and
+  // /Encrypt names the last object.
+  ASSERT_EQ(Rewrite("--encrypt 128 --owner o --user u", "named.pdf", "locked.pdf").status, 0);
+  const std::string locked = ReadFile(*dir_ + "locked.pdf");
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(locked, m, std::regex("/Size ([0-9]+)\r\n/Root 1 0 R\r\n/Info 2 0 R\r\n"
+                                                       "/ID \\[ <([0-9A-F]{32})> <([0-9A-F]{32})> \\]\r\n"
+                                                       "/Encrypt ([0-9]+) 0 R\r\n>>")));
+  EXPECT_EQ(m[2], m[3]);
+  EXPECT_EQ(std::stoi(m[4]) + 1, std::stoi(m[1]));
+}
+
+// Each cross-reference entry holds the offset of the first digit of its
+// object's number; the first entry is the free head of the list.
+TEST_F(RewriteInterop, CrossReferenceOffsetsPointAtTheirObjects) {
+  for (const auto& [name, input] : *inputs_) {
+    if (!input.ownerRights) continue;
+    const std::string out = "xref-" + input.file;
+    const std::string args = input.password.empty() ? "--encrypt 40" : "--password " + input.password + " --encrypt 40";
+    ASSERT_EQ(Rewrite(args, input.file, out).status, 0) << name;
+    const std::string pdf = ReadFile(*dir_ + out);
+    const size_t sx = pdf.rfind("startxref\r\n");
+    ASSERT_NE(sx, std::string::npos) << name;
+    size_t at = std::stoul(pdf.substr(sx + 11));
+    ASSERT_EQ(pdf.compare(at, 8, "xref\r\n0 "), 0) << name;
+    const size_t count = std::stoul(pdf.substr(at + 8));
+    at = pdf.find("\r\n", at + 8) + 2;
+    EXPECT_EQ(pdf.substr(at, 20), "0000000000 65535 f\r\n") << name;
+    for (size_t n = 1; n < count; ++n) {
+      const std::string entry = pdf.substr(at + 20 * n, 20);
+      ASSERT_TRUE(std::regex_match(entry, std::regex("[0-9]{10} 00000 n\r\n"))) << name << ": " << entry;
+      const std::string head = std::to_string(n) + " 0 obj\r\n";
+      EXPECT_EQ(pdf.compare(std::stoul(entry.substr(0, 10)), head.size(), head), 0) << name << " object " << n;
+    }
+    EXPECT_EQ(pdf.compare(at + 20 * count, 9, "trailer\r\n"), 0) << name;
+  }
 }
 
 TEST_F(RewriteInterop, CommandLineErrors) {
