@@ -487,3 +487,46 @@ TEST(SaveDocument, PageTreeNeverPointsAtAnUnwrittenPage) {
 
 }  // namespace
 }  // namespace sarvane::pdf::doc
+
+namespace sarvane::pdf::doc {
+namespace {
+
+// Compression and the encryption handler belong to one document state:
+// closing the document drops both, so the next document is neither
+// compressed nor encrypted with the previous one's passwords.
+TEST(SaveDocument, WriterStateEndsWithTheDocument) {
+  TempDir dir;
+  TzkPDFDocument doc;
+  doc.SetShowSetupDialog(false);
+  auto addStream = [&doc] {
+    doc.ObjectStore().Store(std::make_unique<TzkPDFIndirectObject>(
+        doc.DocumentNumber(),
+        std::make_unique<TzkPDFStreamObject>(std::make_unique<TzkPDFDictObject>(),
+                                             std::make_unique<TzkMemoryStream>(std::string(500, 'a'))),
+        0, 5, true));
+  };
+  addStream();
+  doc.SetCompression(0, 3);
+  doc.Encryption().SetEnabled(true);
+  doc.Encryption().SetOwnerPassword("first");
+  doc.SaveDocument(dir.File("a.pdf"), 2);
+  const std::string first = ReadFile(dir.File("a.pdf"));
+  EXPECT_NE(first.find("/Filter /FlateDecode"), std::string::npos);
+  ASSERT_NE(doc.EncryptionHandler(), nullptr);
+  EXPECT_EQ(doc.EncryptionHandler()->OwnerPassword(), "first");
+
+  doc.CloseDocument();
+  EXPECT_EQ(doc.EncryptionHandler(), nullptr);
+  addStream();
+  doc.Encryption().SetEnabled(true);
+  doc.Encryption().SetOwnerPassword("second");
+  doc.SaveDocument(dir.File("b.pdf"), 2);
+  const std::string second = ReadFile(dir.File("b.pdf"));
+  EXPECT_EQ(second.find("/FlateDecode"), std::string::npos);
+  ASSERT_NE(doc.EncryptionHandler(), nullptr);
+  EXPECT_EQ(doc.EncryptionHandler()->OwnerPassword(), "second");
+  EXPECT_NE(second.find("/O <" + BytesToHex(doc.EncryptionHandler()->O()) + ">"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace sarvane::pdf::doc
