@@ -24,6 +24,7 @@
 #include "app/AppFiles.h"
 #include "app/Rw_ini.h"
 #include "platform/Clock.h"
+#include "platform/CodePage.h"
 #include "platform/Exception.h"
 
 namespace sarvane::app {
@@ -385,6 +386,55 @@ TEST_F(MainWindowTest, WindowPositionIsTakenOnlyInTheNormalState) {
     EXPECT_EQ(stored.Left, c.expected.x());
     EXPECT_EQ(stored.Top, c.expected.y());
   }
+}
+
+TEST_F(MainWindowTest, StrengthIndexFromTheFileSelectsTheNearestItem) {
+  struct Case {
+    int stored;
+    int checked;  // -1: no item
+  };
+  const Case cases[] = {{0, 0}, {1, 1}, {5, 1}, {-3, -1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.stored);
+    TSettings s = DefaultSettings();
+    s.BT = c.stored;
+    WriteSettings(s);
+    TForm1 form;
+    EXPECT_EQ(form.RadioGroup1Buttons->checkedId(), c.checked);
+    EXPECT_EQ(form.Settings().BT, c.checked);
+    ASSERT_TRUE(form.close());
+    EXPECT_EQ(ReadSettings().BT, c.checked);
+  }
+}
+
+TEST_F(MainWindowTest, TextsReachTheSettingsInTheSystemCodePage) {
+  struct Case {
+    int codePage;
+    QString typed;
+    std::string stored;
+  };
+  const Case cases[] = {
+      {kCodePageUtf8, QString::fromUtf8("パス"), "\xE3\x83\x91\xE3\x82\xB9"},
+      {kCodePageShiftJIS, QString::fromUtf8("パス"), "\x83\x70\x83\x58"},
+      {kCodePageWestern, QString::fromUtf8("clé"), "cl\xE9"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.codePage);
+    SetSystemCodePageForTesting(c.codePage);
+    {
+      TForm1 form;
+      form.EditOwnerPW->setText(c.typed);
+      form.EditURL->setText(c.typed);
+      EXPECT_EQ(form.Settings().Owner, c.stored);
+      EXPECT_EQ(form.Settings().LockURL, c.stored);
+      ASSERT_TRUE(form.close());
+    }
+    EXPECT_EQ(ReadSettings().Owner, c.stored);
+    TForm1 again;
+    EXPECT_EQ(again.EditOwnerPW->text(), c.typed);
+    EXPECT_EQ(again.EditURL->text(), c.typed);
+  }
+  SetSystemCodePageForTesting(kCodePageUtf8);
 }
 
 TEST(WindowPlacement, StaysReachableOnTheScreens) {
