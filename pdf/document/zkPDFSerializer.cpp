@@ -85,6 +85,15 @@ std::string_view FirstFilter(const TzkPDFDictObject& dict, const TzkPDFObjectSto
   return {};
 }
 
+bool IsCleanHex(std::string_view content) {
+  for (char c : content) {
+    const bool digit = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+    const bool blank = c == ' ' || c == '\r' || c == '\n' || c == '\t' || c == '\f' || c == '\0';
+    if (!digit && !blank) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 TzkPDFSerializer::TzkPDFSerializer(const TzkPDFObjectStore& store, const TzkPDFObjectStore* saveStore,
@@ -252,7 +261,13 @@ void TzkPDFSerializer::AppendString(std::string& out, const TzkPDFStringObject& 
     return;
   }
   if (value.IsHex()) {
-    out += text;
+    // Kept as read when it is well formed; a stray character that the reader
+    // skipped would make the copy unreadable, so then the bytes it denotes
+    // are written instead.
+    if (IsCleanHex(content))
+      out += text;
+    else
+      AppendHex(out, HexToBytes(content));
     return;
   }
   AppendLiteral(out, content);

@@ -58,6 +58,8 @@ TEST(TzkPDFSerializer, WritesValuesWithOutputNumbersAndPageParents) {
        "null"},
       {"literal string escaped", [] { return Str("(a(b)\\\r\n\b\f\tc\x80)"); }, "(a\\(b\\)\\\\\\r\\n\\b\\f\tc\x80)"},
       {"hex string kept as read", [] { return Str("<4a 4B>", true); }, "<4a 4B>"},
+      {"hex string with a stray character rewritten", [] { return Str("<4a o4B>", true); }, "<4A4B>"},
+      {"hex string with a stray delimiter rewritten", [] { return Str("<4a>4B>", true); }, "<4A4B>"},
       {"name and numbers", [] {
          auto a = std::make_unique<TzkPDFArrayObject>();
          a->Add(Name("/N"));
