@@ -9,6 +9,8 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QMimeData>
 #include <QProcess>
 #include <QSignalSpy>
@@ -361,24 +363,29 @@ TEST_F(MainWindowTest, VanishedOutputFolderFallsBackToTheExecutablesFolder) {
 TEST_F(MainWindowTest, WindowPositionIsTakenOnlyInTheNormalState) {
   struct Case {
     const char* what;
+    QPoint stored;  // x = Left, y = Top
+    QPoint placed;  // where the start puts the window
     Qt::WindowState state;
     QPoint moveTo;
-    QPoint expected;  // x = Left, y = Top
+    QPoint expected;  // written at close
   };
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  const QPoint farCorner(screen.right() + 1 - 557, screen.bottom() + 1 - 411);
   const Case cases[] = {
-      {"normal", Qt::WindowNoState, QPoint(120, 130), QPoint(120, 130)},
-      {"minimized", Qt::WindowMinimized, QPoint(120, 130), QPoint(50, 40)},
-      {"maximized", Qt::WindowMaximized, QPoint(120, 130), QPoint(50, 40)},
+      {"normal", QPoint(50, 40), QPoint(50, 40), Qt::WindowNoState, QPoint(120, 130), QPoint(120, 130)},
+      {"minimized", QPoint(50, 40), QPoint(50, 40), Qt::WindowMinimized, QPoint(120, 130), QPoint(50, 40)},
+      {"maximized", QPoint(50, 40), QPoint(50, 40), Qt::WindowMaximized, QPoint(120, 130), QPoint(50, 40)},
+      {"stored off every screen", QPoint(30000, 30000), farCorner, Qt::WindowMinimized, QPoint(0, 0), farCorner},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     TSettings s = DefaultSettings();
-    s.Top = 40;
-    s.Left = 50;
+    s.Left = c.stored.x();
+    s.Top = c.stored.y();
     WriteSettings(s);
     TForm1 form;
     form.show();
-    EXPECT_EQ(form.pos(), QPoint(50, 40));
+    EXPECT_EQ(form.pos(), c.placed);
     form.move(c.moveTo);
     form.setWindowState(c.state);
     ASSERT_TRUE(form.close());
