@@ -637,10 +637,10 @@ void TForm1::FormClose() {
     settings_.Top = frame.y();
     settings_.Left = frame.x();
   }
-  // The passwords are collected as they stand; WriteSettings scrambles them.
-  settings_.Open = ToAnsi(EditOpenPW->text());
-  settings_.Owner = ToAnsi(EditOwnerPW->text());
-  settings_.User = ToAnsi(EditUserPW->text());
+  // The password and address values are the edits' texts: their change
+  // handlers keep them current (and a stored password that the code page
+  // cannot show in an edit survives as long as nobody edits it).
+  // WriteSettings scrambles the passwords.
   WriteSettings(settings_);
 }
 

@@ -444,6 +444,19 @@ TEST_F(MainWindowTest, TextsReachTheSettingsInTheSystemCodePage) {
   SetSystemCodePageForTesting(kCodePageUtf8);
 }
 
+TEST_F(MainWindowTest, StoredPasswordTheEditCannotShowSurvivesAClose) {
+  SetSystemCodePageForTesting(kCodePageShiftJIS);
+  TSettings s = DefaultSettings();
+  s.Owner = "pw\x81";  // a lead byte without its trail byte
+  WriteSettings(s);
+  {
+    TForm1 form;
+    ASSERT_TRUE(form.close());
+  }
+  EXPECT_EQ(ReadSettings().Owner, "pw\x81");
+  SetSystemCodePageForTesting(kCodePageUtf8);
+}
+
 TEST(WindowPlacement, StaysReachableOnTheScreens) {
   const QList<QRect> screens = {QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
   const QSize size(557, 411);
