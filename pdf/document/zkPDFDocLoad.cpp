@@ -63,13 +63,6 @@ std::shared_ptr<const std::string> ReadWholeFile(const std::string& fileName) {
   return data;
 }
 
-bool IsHexText(std::string_view text) {
-  if (text.empty() || text.size() % 2 != 0) return false;
-  return std::all_of(text.begin(), text.end(), [](char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-  });
-}
-
 }  // namespace
 
 // ------------------------------------------------------------ state
@@ -427,15 +420,9 @@ void TzkCustomPDFDocument::SortNamedDestinations() {
 }
 
 const TzkPDFObject* TzkCustomPDFDocument::FindNamedDestination(std::string_view name) const {
-  auto find = [this](std::string_view text) -> const TzkPDFObject* {
-    auto it = std::lower_bound(namedDestinations_.begin(), namedDestinations_.end(), text,
-                               [](const TzkNamedDestination& e, std::string_view t) { return e.first < t; });
-    return it != namedDestinations_.end() && it->first == text ? it->second.get() : nullptr;
-  };
-  if (const TzkPDFObject* found = find(name)) return found;
-  // A hexadecimal string reaches here as its digits; its name is its bytes.
-  if (IsHexText(name)) return find(sarvane::pdf::HexToBytes(name));
-  return nullptr;
+  auto it = std::lower_bound(namedDestinations_.begin(), namedDestinations_.end(), name,
+                             [](const TzkNamedDestination& e, std::string_view t) { return e.first < t; });
+  return it != namedDestinations_.end() && it->first == name ? it->second.get() : nullptr;
 }
 
 void TzkCustomPDFDocument::ReadDestinationDictionary(TzkPDFObject* dests) {

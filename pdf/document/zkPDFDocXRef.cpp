@@ -605,7 +605,8 @@ void TzkCustomPDFDocument::ApplyDestinationRule(TzkPDFDictObject& dict, int32_t 
   const TzkPDFObject* value = dict.ValueAt(index);
   std::string name;
   if (const auto* str = ObjectAs<TzkPDFStringObject>(value)) {
-    name = str->Content();
+    // A name written as a hexadecimal string is the bytes its digits denote.
+    name = str->IsHex() ? sarvane::pdf::HexToBytes(str->Content()) : str->Content();
   } else if (const auto* nm = ObjectAs<TzkPDFNameObject>(value)) {
     name = nm->BareName();
   } else {
