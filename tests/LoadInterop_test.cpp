@@ -2,10 +2,6 @@
 // encrypted in every way qpdf can; page counts and permissions are compared
 // with what qpdf itself reports for the same file and password.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -17,36 +13,14 @@
 #include "pdf/crypt/zkPDFCrypt.h"
 #include "pdf/document/zkPDFDoc.h"
 #include "pdf/document/zkPDFDocTestUtil.h"
+#include "tests/InteropSupport.h"
 
 namespace sarvane::pdf::doc {
 namespace {
 
 namespace fs = std::filesystem;
 using testutil::PdfBuilder;
-
-struct TRun {
-  int status = -1;
-  std::string out;
-};
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-TRun RunCommand(const std::string& command) {
-  TRun r;
-  std::FILE* p = popen((command + " 2>&1").c_str(), "r");
-  if (!p) return r;
-  char buf[4096];
-  for (size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
-  const int st = pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return r;
-}
-
-bool HaveQpdf() { return RunCommand("qpdf --version").status == 0; }
+using namespace sarvane::interop;
 
 // Four pages of different sizes, one with a crop box, an information
 // dictionary and a content stream each.
@@ -66,7 +40,7 @@ std::string SourceDocument() {
 
 // The permissions qpdf reports for a file and password, in our names.
 std::map<sarvane::pdf::TzkUserPermissionsType, bool> QpdfPermissions(const std::string& file, const std::string& pw) {
-  const TRun r = RunCommand("qpdf --show-encryption --password=" + Quote(pw) + " " + Quote(file));
+  const TCommandRun r = RunCommand("qpdf --show-encryption --password=" + Quote(pw) + " " + Quote(file));
   static const std::pair<const char*, sarvane::pdf::TzkUserPermissionsType> kLines[] = {
       {"print low resolution: ", sarvane::pdf::AllowPrint},
       {"print high resolution: ", sarvane::pdf::AllowHighResPrint},
@@ -90,24 +64,19 @@ class LoadInterop : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!HaveQpdf()) GTEST_SKIP() << "qpdf is not installed";
-    dir_ = fs::path(::testing::TempDir()) / ("load_interop_" + std::to_string(::getpid()));
-    fs::create_directories(dir_);
-    source_ = (dir_ / "source.pdf").string();
+    source_ = dir_.Dir() + "source.pdf";
     std::ofstream(source_, std::ios::binary) << SourceDocument();
-  }
-  void TearDown() override {
-    if (!dir_.empty()) fs::remove_all(dir_);
   }
   // qpdf with args from the source into name; returns the path.
   std::string Make(const std::string& name, const std::string& args) {
-    const std::string out = (dir_ / name).string();
-    const TRun r = RunCommand("qpdf --allow-weak-crypto " + args + " " + Quote(source_) + " " + Quote(out));
+    const std::string out = dir_.Dir() + name;
+    const TCommandRun r = RunCommand("qpdf --allow-weak-crypto " + args + " " + Quote(source_) + " " + Quote(out));
     // 3 is qpdf's "succeeded with warnings".
     EXPECT_TRUE(r.status == 0 || r.status == 3) << args << "\n" << r.out;
     return out;
   }
 
-  fs::path dir_;
+  TTempFolder dir_{"sarvane-load"};
   std::string source_;
 };
 
@@ -152,7 +121,7 @@ TEST_F(LoadInterop, QpdfVariantsLoadAsQpdfReadsThem) {
     EXPECT_EQ(asked, c.level ? 1 : 0);
     EXPECT_TRUE(warnings.empty()) << warnings.front();
 
-    const TRun pages = RunCommand("qpdf --show-npages --password=" + Quote(c.password) + " " + Quote(file));
+    const TCommandRun pages = RunCommand("qpdf --show-npages --password=" + Quote(c.password) + " " + Quote(file));
     EXPECT_EQ(doc.PageCount(), std::atoi(pages.out.c_str()));
     EXPECT_EQ(doc.PageCount(), 4);
     const double sizes[4][2] = {{595, 842}, {612, 792}, {300, 400}, {842, 595}};
@@ -184,7 +153,7 @@ TEST_F(LoadInterop, QpdfVariantsLoadAsQpdfReadsThem) {
       }
       EXPECT_EQ(held.Contains(permission), c.owner || allowed) << int(permission);
     }
-    const TRun shown = RunCommand("qpdf --show-encryption --password=" + Quote(c.password) + " " + Quote(file));
+    const TCommandRun shown = RunCommand("qpdf --show-encryption --password=" + Quote(c.password) + " " + Quote(file));
     EXPECT_EQ(shown.out.find("Supplied password is owner password") != std::string::npos, c.owner) << shown.out;
   }
 }
@@ -233,10 +202,7 @@ TEST_F(LoadInterop, AesFilesRaiseANamedException) {
 }
 
 TEST_F(LoadInterop, CliInfoReportsTheFileAndExitCodes) {
-  // The build folder: from CTest, or two levels above this test program.
-  const char* binary = std::getenv("SARVANE_BINARY_DIR");
-  const fs::path build = binary ? fs::path(binary) : fs::canonical("/proc/self/exe").parent_path().parent_path();
-  const std::string cli = (build / "cli" / "sarvane-cli").string();
+  const std::string cli = CliPath();
   if (!fs::exists(cli)) GTEST_SKIP() << "sarvane-cli is not built";
   const std::string file =
       Make("cli.pdf", "--encrypt usr own 128 --use-aes=n --print=none --");
@@ -253,17 +219,17 @@ TEST_F(LoadInterop, CliInfoReportsTheFileAndExitCodes) {
       {"info --password own " + Quote(file), 0, {"\"owner\":true", "\"AllowPrint\""}},
       {"info --password bad " + Quote(file), 2, {"refused"}},
       {"info " + Quote(file), 2, {}},
-      {"info " + Quote((dir_ / "absent.pdf").string()), 1, {"File Not Found"}},
+      {"info " + Quote(dir_.Dir() + "absent.pdf"), 1, {"File Not Found"}},
       {"info " + Quote(source_), 0, {"\"encrypted\":false", "\"level\":null", "\"AllowHighResPrint\""}},
       {"info --help", 0, {"page_sizes_mm"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args);
-    const TRun r = RunCommand(Quote(cli) + " " + c.args);
+    const TCommandRun r = RunCommand(Quote(cli) + " " + c.args);
     EXPECT_EQ(r.status, c.status) << r.out;
     for (const std::string& text : c.contains) EXPECT_NE(r.out.find(text), std::string::npos) << text << "\n" << r.out;
   }
-  const TRun user = RunCommand(Quote(cli) + " info --password usr " + Quote(file));
+  const TCommandRun user = RunCommand(Quote(cli) + " info --password usr " + Quote(file));
   EXPECT_EQ(user.out.find("\"AllowPrint\""), std::string::npos) << user.out;
 }
 

@@ -2,10 +2,7 @@
 // are made by qpdf from a small three-page fixture, outputs are read back with
 // qpdf --show-encryption, pdfinfo and pdftotext.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -15,35 +12,14 @@
 #include "app/AppTestSupport.h"
 #include "app/LockJob.h"
 #include "platform/Paths.h"
+#include "tests/InteropSupport.h"
 
 namespace sarvane::app {
 namespace {
 
 using namespace sarvane::app::testing;
+using namespace sarvane::interop;
 namespace fs = std::filesystem;
-
-struct TRun {
-  int status = -1;
-  std::string out;
-};
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-// Runs a shell command; stdout (and stderr too when asked) is captured.
-TRun RunCommand(const std::string& command, bool withStderr = false) {
-  TRun r;
-  std::FILE* p = popen((command + (withStderr ? " 2>&1" : " 2>/dev/null")).c_str(), "r");
-  if (!p) return r;
-  char buf[4096];
-  for (size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
-  int st = pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return r;
-}
 
 // "Key: value" or "Key = value" lines of qpdf and pdfinfo.
 std::string Field(const std::string& text, const std::string& key) {
@@ -72,12 +48,10 @@ const char kTitle[] = "鍵のかかった文書 Lock test";
 class LockInterop : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    std::string tmpl = (fs::temp_directory_path() / "sarvane-interop-XXXXXX").string();
-    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    dir_ = new std::string(tmpl + "/");
+    folder_ = new TTempFolder("sarvane-interop");
+    dir_ = &folder_->Dir();
     inputs_ = new std::map<std::string, std::string>;
-    const char* src = std::getenv("SARVANE_SOURCE_DIR");
-    const std::string fixture = std::string(src ? src : ".") + "/tests/fixtures/lock_three_pages.pdf";
+    const std::string fixture = FixturePath("lock_three_pages.pdf");
     struct Make {
       const char* name;
       std::string args;
@@ -91,31 +65,33 @@ class LockInterop : public ::testing::Test {
     };
     for (const Make& m : makes) {
       std::string path = *dir_ + m.name;
-      TRun r = RunCommand("qpdf " + m.args + " " + Quote(fixture) + " " + Quote(path), true);
+      TCommandRun r = RunCommand("qpdf " + m.args + " " + Quote(fixture) + " " + Quote(path));
       ASSERT_EQ(r.status, 0) << m.name << ": " << r.out;
       (*inputs_)[m.name] = path;
     }
-    TRun text = RunCommand("pdftotext " + Quote(fixture) + " -");
+    TCommandRun text = RunCommand("pdftotext " + Quote(fixture) + " -", TStderr::Discard);
     ASSERT_EQ(text.status, 0);
     text_ = new std::string(text.out);
     ASSERT_NE(text_->find("golf hotel india"), std::string::npos);
   }
   static void TearDownTestSuite() {
-    std::error_code ec;
-    fs::remove_all(*dir_, ec);
-    delete dir_;
+    dir_ = nullptr;
+    delete folder_;
+    folder_ = nullptr;
     delete inputs_;
     delete text_;
   }
 
   static std::string Input(const std::string& name) { return inputs_->at(name); }
 
-  static std::string* dir_;
+  static TTempFolder* folder_;
+  static const std::string* dir_;  // the folder's, with a trailing "/"
   static std::map<std::string, std::string>* inputs_;
   static std::string* text_;
 };
 
-std::string* LockInterop::dir_ = nullptr;
+TTempFolder* LockInterop::folder_ = nullptr;
+const std::string* LockInterop::dir_ = nullptr;
 std::map<std::string, std::string>* LockInterop::inputs_ = nullptr;
 std::string* LockInterop::text_ = nullptr;
 
@@ -226,8 +202,8 @@ TEST_F(LockInterop, OutputsAreReadByOtherSoftware) {
     EXPECT_EQ(ReadFileBytes(output).substr(0, 8), std::string("%PDF-") + c.version);
 
     const std::string user = c.user && c.security ? c.user : "";
-    TRun enc = RunCommand("qpdf --show-encryption" + PasswordOption("--password=", c.ownerOpens) + " " + Quote(output),
-                   true);
+    TCommandRun enc =
+        RunCommand("qpdf --show-encryption" + PasswordOption("--password=", c.ownerOpens) + " " + Quote(output));
     if (c.r == 0) {
       EXPECT_NE(enc.out.find("File is not encrypted"), std::string::npos) << enc.out;
     } else {
@@ -242,7 +218,7 @@ TEST_F(LockInterop, OutputsAreReadByOtherSoftware) {
     }
 
     // Poppler opens it with the user password alone.
-    TRun info = RunCommand("pdfinfo" + PasswordOption("-upw", user) + " " + Quote(output), true);
+    TCommandRun info = RunCommand("pdfinfo" + PasswordOption("-upw", user) + " " + Quote(output));
     EXPECT_EQ(info.status, 0) << info.out;
     EXPECT_EQ(Field(info.out, "Pages"), "3") << info.out;
     EXPECT_EQ(Field(info.out, "Title"), kTitle) << info.out;
@@ -253,7 +229,8 @@ TEST_F(LockInterop, OutputsAreReadByOtherSoftware) {
       EXPECT_EQ(Field(info.out, "Encrypted"), std::string("yes (") + c.flags + " algorithm:RC4)") << info.out;
     }
     if (c.checkText) {
-      TRun text = RunCommand("pdftotext" + PasswordOption("-upw", user) + " " + Quote(output) + " -");
+      TCommandRun text =
+          RunCommand("pdftotext" + PasswordOption("-upw", user) + " " + Quote(output) + " -", TStderr::Discard);
       EXPECT_EQ(text.status, 0);
       EXPECT_EQ(text.out, *text_);
     }
@@ -322,18 +299,13 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 
 TEST_F(LockInterop, CommandLineLocksEachFileInTurn) {
-#ifdef SARVANE_CLI_PATH
-  const std::string cli = SARVANE_CLI_PATH;
-#else
-  const char* bin = std::getenv("SARVANE_BINARY_DIR");
-  const std::string cli = std::string(bin ? bin : ".") + "/cli/sarvane-cli";
-#endif
+  const std::string cli = CliPath();
   ASSERT_TRUE(FileExists(cli)) << cli;
   TTempHome home;  // the child inherits SARVANE_HOME
   const std::string out = home.Dir() + "out";
   fs::create_directories(out);
 
-  TRun help = RunCommand(Quote(cli) + " lock --help");
+  TCommandRun help = RunCommand(Quote(cli) + " lock --help", TStderr::Discard);
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--deny LIST"), std::string::npos);
   EXPECT_EQ(RunCommand(Quote(cli) + " lock --level 56 x.pdf").status, 1);
@@ -341,9 +313,9 @@ TEST_F(LockInterop, CommandLineLocksEachFileInTurn) {
   EXPECT_EQ(RunCommand(Quote(cli) + " lock").status, 1);
 
   // A good file and one whose unlock password is wrong: both run, exit 1.
-  TRun both = RunCommand(Quote(cli) + " lock --level 40 --deny print,copy --owner o --user u --unlock nope --out " +
-                      Quote(out) + " " + Quote(Input("v13.pdf")) + " " + Quote(Input("enc128.pdf")),
-                  true);
+  TCommandRun both =
+      RunCommand(Quote(cli) + " lock --level 40 --deny print,copy --owner o --user u --unlock nope --out " +
+                 Quote(out) + " " + Quote(Input("v13.pdf")) + " " + Quote(Input("enc128.pdf")));
   EXPECT_EQ(both.status, 1) << both.out;
   EXPECT_EQ(Lines(both.out),
             (std::vector<std::string>{"v13.pdfの処理開始", "v13.pdfの読み込み完了", "v13.pdfの書き込み開始",
@@ -351,7 +323,7 @@ TEST_F(LockInterop, CommandLineLocksEachFileInTurn) {
                                       "enc128.pdfの読み込みエラー", "enc128.pdfの処理異常"}));
   const std::string output = out + "/v13.pdf";
   EXPECT_EQ(ReadFileBytes(output).substr(0, 8), "%PDF-1.3");
-  TRun enc = RunCommand("qpdf --show-encryption --password=o " + Quote(output), true);
+  TCommandRun enc = RunCommand("qpdf --show-encryption --password=o " + Quote(output));
   EXPECT_EQ(Field(enc.out, "R"), "2") << enc.out;
   EXPECT_EQ(Field(enc.out, "P"), "-24") << enc.out;
   EXPECT_EQ(Field(enc.out, "User password"), "u") << enc.out;
@@ -363,9 +335,8 @@ TEST_F(LockInterop, CommandLineLocksEachFileInTurn) {
   file.Open = "owner0";
   const std::string ini = home.Dir() + "job.ini";
   WriteSettings(ini, file);
-  TRun again = RunCommand(Quote(cli) + " lock --no-security --settings " + Quote(ini) + " " + Quote(Input("v13.pdf")) +
-                       " " + Quote(Input("enc128.pdf")),
-                   true);
+  TCommandRun again = RunCommand(Quote(cli) + " lock --no-security --settings " + Quote(ini) + " " +
+                                 Quote(Input("v13.pdf")) + " " + Quote(Input("enc128.pdf")));
   EXPECT_EQ(again.status, 0) << again.out;
   EXPECT_EQ(ReadFileBytes(output).find("/Encrypt"), std::string::npos);
   EXPECT_EQ(ReadFileBytes(out + "/enc128.pdf").find("/Encrypt"), std::string::npos);

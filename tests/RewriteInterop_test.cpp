@@ -4,50 +4,21 @@
 // qpdf --check, give the same text as its input through pdftotext, and, when
 // encrypted, show the requested revision, permissions and both passwords.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "tests/InteropSupport.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-struct CommandRun {
-  int status = -1;
-  std::string out;
-};
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-CommandRun RunCommand(const std::string& command) {
-  CommandRun r;
-  std::FILE* p = popen((command + " 2>&1").c_str(), "r");
-  if (!p) return r;
-  char buf[4096];
-  for (size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
-  const int st = pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return r;
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using namespace sarvane::interop;
 
 // A classic-table PDF from numbered object bodies.
 std::string MakePdf(const std::map<int, std::string>& objects, const std::string& trailer) {
@@ -152,15 +123,9 @@ struct Input {
 class RewriteInterop : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    std::string tmpl = (fs::temp_directory_path() / "sarvane-rewrite-XXXXXX").string();
-    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    dir_ = new std::string(tmpl + "/");
-#ifdef SARVANE_CLI_PATH
-    cli_ = new std::string(SARVANE_CLI_PATH);
-#else
-    const char* bin = std::getenv("SARVANE_BINARY_DIR");
-    cli_ = new std::string(std::string(bin ? bin : ".") + "/cli/sarvane-cli");
-#endif
+    folder_ = new TTempFolder("sarvane-rewrite");
+    dir_ = &folder_->Dir();
+    cli_ = new std::string(CliPath());
     inputs_ = new std::map<std::string, Input>;
 
     auto write = [](const std::string& name, const std::string& bytes) {
@@ -172,7 +137,7 @@ class RewriteInterop : public ::testing::Test {
     write("form.pdf", FormFields());
     write("incremental.pdf", IncrementalUpdate(plain));
     auto qpdf = [](const std::string& args, const std::string& in, const std::string& out) {
-      const CommandRun r = RunCommand("qpdf " + args + " " + Quote(*dir_ + in) + " " + Quote(*dir_ + out));
+      const TCommandRun r = RunCommand("qpdf " + args + " " + Quote(*dir_ + in) + " " + Quote(*dir_ + out));
       ASSERT_TRUE(r.status == 0 || r.status == 3) << r.out;
     };
     qpdf("--object-streams=generate", "form.pdf", "objstm.pdf");
@@ -188,34 +153,37 @@ class RewriteInterop : public ::testing::Test {
     (*inputs_)["rc4-128 user"] = {"rc4-128.pdf", "U", false};
   }
   static void TearDownTestSuite() {
-    fs::remove_all(*dir_);
-    delete dir_;
+    dir_ = nullptr;
+    delete folder_;
+    folder_ = nullptr;
     delete cli_;
     delete inputs_;
   }
 
-  static CommandRun Rewrite(const std::string& args, const std::string& in, const std::string& out) {
+  static TCommandRun Rewrite(const std::string& args, const std::string& in, const std::string& out) {
     return RunCommand(Quote(*cli_) + " rewrite " + args + " " + Quote(*dir_ + in) + " " + Quote(*dir_ + out));
   }
   // poppler takes an owner password with -opw, a user password with -upw.
   static std::string Text(const std::string& file, const std::string& password, bool owner = false) {
     const std::string option = password.empty() ? std::string() : (owner ? " -opw " : " -upw ") + Quote(password);
-    const CommandRun r = RunCommand("pdftotext" + option + " " + Quote(*dir_ + file) + " -");
+    const TCommandRun r = RunCommand("pdftotext" + option + " " + Quote(*dir_ + file) + " -");
     EXPECT_EQ(r.status, 0) << file << ": " << r.out;
     return r.out;
   }
   static void ExpectQpdfCheck(const std::string& file, const std::string& password, const std::string& what) {
-    const CommandRun r = RunCommand("qpdf --check" + (password.empty() ? std::string() : " --password=" + Quote(password)) +
+    const TCommandRun r = RunCommand("qpdf --check" + (password.empty() ? std::string() : " --password=" + Quote(password)) +
                              " " + Quote(*dir_ + file));
     EXPECT_EQ(r.status, 0) << what << "\n" << r.out;
   }
 
-  static std::string* dir_;
+  static TTempFolder* folder_;
+  static const std::string* dir_;  // the folder's, with a trailing "/"
   static std::string* cli_;
   static std::map<std::string, Input>* inputs_;
 };
 
-std::string* RewriteInterop::dir_ = nullptr;
+TTempFolder* RewriteInterop::folder_ = nullptr;
+const std::string* RewriteInterop::dir_ = nullptr;
 std::string* RewriteInterop::cli_ = nullptr;
 std::map<std::string, Input>* RewriteInterop::inputs_ = nullptr;
 
@@ -264,7 +232,7 @@ TEST_F(RewriteInterop, EveryInputRewritesPlainAndEncrypted) {
       const std::string what = inputName + " -> " + enc.name;
       const std::string out = "out-" + std::to_string(std::hash<std::string>()(what)) + ".pdf";
       const std::string passwordArg = input.password.empty() ? "" : "--password " + Quote(input.password) + " ";
-      const CommandRun run = Rewrite(passwordArg + enc.args, input.file, out);
+      const TCommandRun run = Rewrite(passwordArg + enc.args, input.file, out);
       if (!input.ownerRights && !enc.args.empty()) {
         // A reader with user rights may not change how the file is protected.
         EXPECT_EQ(run.status, 1) << what << "\n" << run.out;
@@ -277,7 +245,7 @@ TEST_F(RewriteInterop, EveryInputRewritesPlainAndEncrypted) {
         // Opened with the user password only: the copy stays encrypted with
         // the same user password and an owner password that is not it.
         ExpectQpdfCheck(out, input.password, what);
-        const CommandRun show = RunCommand("qpdf --show-encryption --password=" + Quote(input.password) + " " +
+        const TCommandRun show = RunCommand("qpdf --show-encryption --password=" + Quote(input.password) + " " +
                                     Quote(*dir_ + out));
         EXPECT_NE(show.out.find("Supplied password is user password"), std::string::npos) << what << "\n" << show.out;
         EXPECT_EQ(Text(out, input.password), inputText) << what;
@@ -291,14 +259,14 @@ TEST_F(RewriteInterop, EveryInputRewritesPlainAndEncrypted) {
       }
       ExpectQpdfCheck(out, "u", what + " (user password)");
       ExpectQpdfCheck(out, "o", what + " (owner password)");
-      const CommandRun show = RunCommand("qpdf --show-encryption --password=o " + Quote(*dir_ + out));
+      const TCommandRun show = RunCommand("qpdf --show-encryption --password=o " + Quote(*dir_ + out));
       EXPECT_EQ(QpdfField(show.out, "R"), enc.R) << what;
       EXPECT_EQ(QpdfField(show.out, "P"), enc.P) << what;
       EXPECT_NE(show.out.find("Supplied password is owner password"), std::string::npos) << what << "\n" << show.out;
       for (const auto& line : enc.qpdfLines) EXPECT_NE(show.out.find(line), std::string::npos) << what << ": " << line;
-      const CommandRun showUser = RunCommand("qpdf --show-encryption --password=u " + Quote(*dir_ + out));
+      const TCommandRun showUser = RunCommand("qpdf --show-encryption --password=u " + Quote(*dir_ + out));
       EXPECT_NE(showUser.out.find("Supplied password is user password"), std::string::npos) << what;
-      const CommandRun info = RunCommand("pdfinfo -upw u " + Quote(*dir_ + out));
+      const TCommandRun info = RunCommand("pdfinfo -upw u " + Quote(*dir_ + out));
       EXPECT_NE(info.out.find("(" + enc.pdfinfo + " algorithm:RC4)"), std::string::npos) << what << "\n" << info.out;
       EXPECT_EQ(Text(out, "u"), inputText) << what;
       // A wrong password opens nothing.
@@ -312,9 +280,9 @@ TEST_F(RewriteInterop, FormFieldsSurvive) {
   for (const auto& [file, password] : {std::pair<std::string, std::string>{"form.pdf", ""}, {"objstm.pdf", ""},
                                        {"rc4-128.pdf", "O"}}) {
     const std::string out = "fields-" + file;
-    const CommandRun run = Rewrite(password.empty() ? "" : "--password " + password, file, out);
+    const TCommandRun run = Rewrite(password.empty() ? "" : "--password " + password, file, out);
     ASSERT_EQ(run.status, 0) << file << "\n" << run.out;
-    const CommandRun json = RunCommand("qpdf --json --json-key=acroform " + Quote(*dir_ + out));
+    const TCommandRun json = RunCommand("qpdf --json --json-key=acroform " + Quote(*dir_ + out));
     EXPECT_NE(json.out.find("\"fullname\": \"customer\""), std::string::npos) << file << "\n" << json.out;
     EXPECT_NE(json.out.find("Sarvane Ltd"), std::string::npos) << file;
     EXPECT_NE(json.out.find("\"fullname\": \"agreed\""), std::string::npos) << file;
@@ -330,7 +298,7 @@ TEST_F(RewriteInterop, CatalogEntriesAndIdentifierSurvive) {
   EXPECT_NE(pdf.find("/Lang (en-GB)"), std::string::npos);
   EXPECT_NE(pdf.find("/ID [ <00112233445566778899AABBCCDDEEFF> <00112233445566778899AABBCCDDEEFF> ]\r\n"),
             std::string::npos);
-  const CommandRun json = RunCommand("qpdf --json --json-key=pages " + Quote(*dir_ + "kept.pdf"));
+  const TCommandRun json = RunCommand("qpdf --json --json-key=pages " + Quote(*dir_ + "kept.pdf"));
   EXPECT_EQ(json.status, 0) << json.out;
 
   // Encrypted: the identifier is two equal 32-digit hexadecimal strings and
@@ -389,7 +357,7 @@ TEST_F(RewriteInterop, CommandLineErrors) {
   };
   for (const auto& c : cases) {
     const std::string out = std::string("err-") + std::to_string(&c - cases) + ".pdf";
-    const CommandRun run = Rewrite(c.args, c.in, out);
+    const TCommandRun run = Rewrite(c.args, c.in, out);
     EXPECT_EQ(run.status, c.status) << c.name << "\n" << run.out;
     EXPECT_NE(run.out.find(c.message), std::string::npos) << c.name << "\n" << run.out;
     EXPECT_FALSE(fs::exists(*dir_ + out)) << c.name;
