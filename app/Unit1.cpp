@@ -9,6 +9,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QHeaderView>
+#include <QTableView>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
@@ -388,6 +390,12 @@ void TForm1::BuildControls() {
   MonthCalendar1->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
   // Fills the panel inside its one-pixel bevel; the window never resizes.
   MonthCalendar1->setGeometry(Panel2->contentsRect());
+  // The panel is lower than the calendar would like: its rows shrink to fit
+  // so the sixth week (which can hold the 30th and 31st) stays clickable.
+  if (auto* days = MonthCalendar1->findChild<QTableView*>()) {
+    days->verticalHeader()->setMinimumSectionSize(14);
+    days->horizontalHeader()->setMinimumSectionSize(14);
+  }
   GroupBox5 = group(TabSheet2, "GroupBox5", "URL制限", QRect(0, 209, 345, 80), "特定のＵＲＬ以外で開けなくなります");
   CheckBoxLockURL = check(GroupBox5, "CheckBoxLockURL", "URL制限をつける", QRect(8, 16, 177, 25));
   Label3 = label(GroupBox5, "Label3", "URL", 8, 40);

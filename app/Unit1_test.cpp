@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
+#include <QTableView>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -760,8 +761,27 @@ TEST_F(MainWindowTest, CalendarFollowsClicksAndKeys) {
   form->MonthCalendar1->setSelectedDate(QDate(2031, 1, 31));
   EXPECT_EQ(form->LimitDate(), "2031/01/31");
   EXPECT_TRUE(form->Settings().LockDateOn);
-  auto* view = form->MonthCalendar1->findChild<QAbstractItemView*>();
+  auto* view = form->MonthCalendar1->findChild<QTableView*>();
   ASSERT_NE(view, nullptr);
+  // January 2031 starts on a Wednesday: the 31st is not in the last week
+  // shown, but in months that start late in the week it is; every row of
+  // days must lie inside the calendar.
+  const int lastRow = view->model()->rowCount() - 1;
+  EXPECT_LE(view->rowViewportPosition(lastRow) + view->rowHeight(lastRow), view->viewport()->height());
+  // August 2031 starts on a Friday, so its 31st is in the sixth week; a
+  // click there must reach it.
+  form->MonthCalendar1->setSelectedDate(QDate(2031, 8, 1));
+  QModelIndex day31;
+  for (int col = 0; col < view->model()->columnCount(); ++col) {
+    QModelIndex i = view->model()->index(lastRow, col);
+    if (i.data().toInt() == 31) day31 = i;
+  }
+  ASSERT_TRUE(day31.isValid());
+  QRect cell = view->visualRect(day31);
+  EXPECT_TRUE(view->viewport()->rect().contains(cell)) << cell.bottom() << " " << view->viewport()->height();
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+  EXPECT_EQ(form->LimitDate(), "2031/08/31");
+  form->MonthCalendar1->setSelectedDate(QDate(2031, 1, 31));
   view->setFocus();
   QTest::keyClick(view, Qt::Key_Right);
   EXPECT_EQ(form->MonthCalendar1->selectedDate(), QDate(2031, 2, 1));
