@@ -7,10 +7,6 @@
 
 namespace sarvane::pdf {
 
-namespace {
-constexpr std::string_view kListIndexOutOfBounds = "List index out of bounds (%d)";
-}
-
 void TzkObjectList::Grow() {
   int32_t delta = 4;
   if (capacity_ > 64) {
@@ -19,14 +15,14 @@ void TzkObjectList::Grow() {
     delta = 16;
   }
   if (capacity_ > std::numeric_limits<int32_t>::max() - delta) {
-    throw Exception(Format(kListIndexOutOfBounds, capacity_));
+    throw Exception(Format(res::kListIndexOutOfBounds, capacity_));
   }
   capacity_ += delta;
   entries_.reserve(static_cast<size_t>(capacity_));
 }
 
 void TzkObjectList::CheckIndex(int32_t index) const {
-  if (index < 0 || index >= Count()) throw Exception(Format(kListIndexOutOfBounds, index));
+  if (index < 0 || index >= Count()) throw Exception(Format(res::kListIndexOutOfBounds, index));
 }
 
 int32_t TzkObjectList::Append(int32_t key, TzkPDFIndirectObject* object) {
@@ -40,7 +36,7 @@ int32_t TzkObjectList::Append(int32_t key, TzkPDFIndirectObject* object) {
 
 void TzkObjectList::InsertAt(int32_t index, int32_t key, TzkPDFIndirectObject* object) {
   if (key < 0) throw EInvalidID(key);
-  if (index < 0 || index > Count()) throw Exception(Format(kListIndexOutOfBounds, index));
+  if (index < 0 || index > Count()) throw Exception(Format(res::kListIndexOutOfBounds, index));
   if (index == Count()) {
     Append(key, object);
     return;

@@ -28,6 +28,7 @@ constexpr std::string_view kUnsupportedFilterNamed = "Unsupported filter (%s)";
 constexpr std::string_view kUnsupportedFilter = "Unsupported filter";
 constexpr std::string_view kUnexpectedFilterObject = "Unexpected filter object, found (%s)";
 constexpr std::string_view kIndexOutOfBounds = "Index Out Of Bounds!";
+constexpr std::string_view kListIndexOutOfBounds = "List index out of bounds (%d)";
 constexpr std::string_view kInvalidPDFFile = "Invalid PDF File";
 constexpr std::string_view kUnexpectedStreamType = "Unexpected Stream Type";
 constexpr std::string_view kNotAnInteger = "'%s' is not a valid integer value";
