@@ -5,4 +5,17 @@ namespace sarvane::app {
 
 inline constexpr char kSCannotWriteFile[] = "%s に書き込めません";
 
+// The lock job's status line: the input's file name followed by one of these.
+inline constexpr char kSProcessStart[] = "の処理開始";
+inline constexpr char kSReadDone[] = "の読み込み完了";
+inline constexpr char kSReadError[] = "の読み込みエラー";
+inline constexpr char kSWriteStart[] = "の書き込み開始";
+inline constexpr char kSJobDone[] = "の処理完了";
+inline constexpr char kSJobFailed[] = "の処理異常";
+// The lock job's error message boxes.
+inline constexpr char kSWrongPassword[] = "パスワードが違います";
+inline constexpr char kSUserRightsOnly[] = "ユーザ権限で開いたものは変更できません";
+// Raised when the header-version step cannot set up its files.
+inline constexpr char kSCannotCopyFile[] = "%s を %s にコピーできません";
+
 }  // namespace sarvane::app

@@ -14,30 +14,18 @@
 // The job talks to its surroundings only through ILockJobHost: status line,
 // error message boxes, repaint points, the output file list and the default
 // exception report. Every status text is the input's file name followed by one
-// of the suffixes below.
+// of the status suffixes of app/AppResStrings.h.
 #include <cstdio>
 #include <memory>
 #include <string>
 
+#include "app/AppResStrings.h"
 #include "app/LockJobHost.h"
 #include "app/Rw_ini.h"
 #include "pdf/crypt/zkPDFCrypt.h"
 #include "pdf/document/zkPDFDoc.h"
 
 namespace sarvane::app {
-
-// Status line suffixes.
-inline constexpr char kSProcessStart[] = "の処理開始";
-inline constexpr char kSReadDone[] = "の読み込み完了";
-inline constexpr char kSReadError[] = "の読み込みエラー";
-inline constexpr char kSWriteStart[] = "の書き込み開始";
-inline constexpr char kSJobDone[] = "の処理完了";
-inline constexpr char kSJobFailed[] = "の処理異常";
-// Error message boxes.
-inline constexpr char kSWrongPassword[] = "パスワードが違います";
-inline constexpr char kSUserRightsOnly[] = "ユーザ権限で開いたものは変更できません";
-// Raised when the header-version step cannot set up its files.
-inline constexpr char kSCannotCopyFile[] = "%s を %s にコピーできません";
 
 // The failure flag: why the last step did not succeed.
 enum TFailure : int {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/AppFiles.h"
+#include "app/AppResStrings.h"
 #include "app/AppTestSupport.h"
 #include "app/LockJob.h"
 #include "platform/Paths.h"
