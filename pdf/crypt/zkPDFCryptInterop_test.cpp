@@ -2,14 +2,9 @@
 // same keys, the writing side reproduces qpdf's values, and qpdf decrypts
 // files encrypted here.
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,53 +12,12 @@
 #include "pdf/objects/zkPDFObjects.h"
 #include "pdf/objects/zkPDFParser.h"
 #include "pdf/objects/zkPDFXRef.h"
+#include "tests/InteropSupport.h"
 
 namespace sarvane::pdf {
 namespace {
 
-namespace fs = std::filesystem;
-
-struct RunResult {
-  int status = -1;
-  std::string output;  // stdout and stderr
-};
-
-RunResult RunCommand(const std::string& command) {
-  RunResult r;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (!pipe) return r;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) r.output.append(buf, n);
-  const int st = pclose(pipe);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return r;
-}
-
-bool HaveQpdf() { return RunCommand("qpdf --version").status == 0; }
-
-// Single-quoted for the shell.
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-class TempDir {
- public:
-  TempDir() {
-    std::string tmpl = (fs::temp_directory_path() / "sarvane-crypt-XXXXXX").string();
-    if (mkdtemp(tmpl.data())) path_ = tmpl;
-  }
-  ~TempDir() {
-    std::error_code ec;
-    if (!path_.empty()) fs::remove_all(path_, ec);
-  }
-  std::string File(const char* name) const { return (path_ / name).string(); }
-
- private:
-  fs::path path_;
-};
+using namespace sarvane::interop;
 
 std::string FromHex(std::string_view hex) { return HexToBytes(hex); }
 
@@ -97,6 +51,18 @@ std::string JsonFirstId(const std::string& json) {
   return FromHex(json.substr(start, json.find('"', start) - start));
 }
 
+// Encryption switched on with the given level, passwords and permissions.
+TzkPDFEncryptionSettings Settings(TzkPDFEncryptionLevel level, const std::string& owner, const std::string& user,
+                                  TzkUserPermissions permissions) {
+  TzkPDFEncryptionSettings s;
+  s.SetEnabled(true);
+  s.SetLevel(level);
+  s.SetOwnerPassword(owner);
+  s.SetUserPassword(user);
+  s.SetUserPermissions(permissions);
+  return s;
+}
+
 struct QpdfCase {
   const char* name;
   TzkPDFEncryptionLevel level;
@@ -128,36 +94,36 @@ TEST(QpdfInterop, FilesEncryptedByQpdfOpenWithTheSameKeys) {
       {"128 both empty", el128bit, "", "", "--modify-other=n", all - AllowModify},
       {"128 long passwords", el128bit, std::string(40, 'u'), std::string(45, 'o'), "", all},
   };
-  TempDir dir;
-  const std::string in = dir.File("in.pdf"), out = dir.File("out.pdf");
+  TTempFolder dir("sarvane-crypt");
+  const std::string in = dir.Dir() + "in.pdf", out = dir.Dir() + "out.pdf";
   ASSERT_EQ(RunCommand("qpdf --empty " + Quote(in)).status, 0);
 
   for (const QpdfCase& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string bits = c.level == el40bit ? "40" : "128 --use-aes=n";
-    const RunResult enc =
+    const TCommandRun enc =
         RunCommand("qpdf --allow-weak-crypto --encrypt " + Quote(c.user) + " " + Quote(c.owner) + " " +
             bits + " " + c.flags + " -- " + Quote(in) + " " + Quote(out));
-    ASSERT_EQ(enc.status, 0) << enc.output;
-    const RunResult json =
+    ASSERT_EQ(enc.status, 0) << enc.out;
+    const TCommandRun json =
         RunCommand("qpdf --json=2 --json-key=qpdf --password=" + Quote(c.owner) + " " + Quote(out));
-    ASSERT_EQ(json.status, 0) << json.output;
-    const RunResult shown = RunCommand("qpdf --show-encryption-key --show-encryption --password=" +
+    ASSERT_EQ(json.status, 0) << json.out;
+    const TCommandRun shown = RunCommand("qpdf --show-encryption-key --show-encryption --password=" +
                                 Quote(c.owner) + " " + Quote(out));
-    ASSERT_EQ(shown.status, 0) << shown.output;
-    const size_t keyAt = shown.output.find("Encryption key = ");
-    ASSERT_NE(keyAt, std::string::npos) << shown.output;
-    const std::string qpdfKey = shown.output.substr(keyAt + 17, shown.output.find('\n', keyAt) - keyAt - 17);
+    ASSERT_EQ(shown.status, 0) << shown.out;
+    const size_t keyAt = shown.out.find("Encryption key = ");
+    ASSERT_NE(keyAt, std::string::npos) << shown.out;
+    const std::string qpdfKey = shown.out.substr(keyAt + 17, shown.out.find('\n', keyAt) - keyAt - 17);
 
-    const std::string o = JsonBytes(json.output, "/O");
-    const std::string u = JsonBytes(json.output, "/U");
-    const std::string id = JsonFirstId(json.output);
-    const long long p = JsonInteger(json.output, "/P");
-    const long long r = JsonInteger(json.output, "/R");
-    const long long length = JsonInteger(json.output, "/Length");
-    ASSERT_EQ(o.size(), 32u) << json.output;
-    ASSERT_EQ(u.size(), 32u) << json.output;
-    ASSERT_EQ(id.size(), 16u) << json.output;
+    const std::string o = JsonBytes(json.out, "/O");
+    const std::string u = JsonBytes(json.out, "/U");
+    const std::string id = JsonFirstId(json.out);
+    const long long p = JsonInteger(json.out, "/P");
+    const long long r = JsonInteger(json.out, "/R");
+    const long long length = JsonInteger(json.out, "/Length");
+    ASSERT_EQ(o.size(), 32u) << json.out;
+    ASSERT_EQ(u.size(), 32u) << json.out;
+    ASSERT_EQ(id.size(), 16u) << json.out;
     ASSERT_EQ(r, c.level == el40bit ? 2 : 3);
 
     auto reader = [&] {
@@ -190,12 +156,7 @@ TEST(QpdfInterop, FilesEncryptedByQpdfOpenWithTheSameKeys) {
     }
 
     // The writing side, given the same passwords, permissions and identifier.
-    TzkPDFEncryptionSettings s;
-    s.SetEnabled(true);
-    s.SetLevel(c.level);
-    s.SetOwnerPassword(c.owner);
-    s.SetUserPassword(c.user);
-    s.SetUserPermissions(c.permissions);
+    const TzkPDFEncryptionSettings s = Settings(c.level, c.owner, c.user, c.permissions);
     TzkPDFEncryption w(s, id);
     EXPECT_EQ(w.P(), p);
     EXPECT_EQ(BytesToHex(w.O()), BytesToHex(o));
@@ -249,20 +210,20 @@ const std::string kContent = "BT /F1 12 Tf 72 712 Td (Hello, reader) Tj ET";
 
 // qpdf decrypts with the given password and shows the plain title and stream.
 void ExpectQpdfDecrypts(const std::string& path, const std::string& password, bool isOwner) {
-  const RunResult title =
+  const TCommandRun title =
       RunCommand("qpdf --password=" + Quote(password) + " --show-object=3 " + Quote(path));
-  ASSERT_EQ(title.status, 0) << title.output;
-  EXPECT_NE(title.output.find("(Quarterly figures \\(draft\\))"), std::string::npos) << title.output;
-  const RunResult data = RunCommand("qpdf --password=" + Quote(password) +
+  ASSERT_EQ(title.status, 0) << title.out;
+  EXPECT_NE(title.out.find("(Quarterly figures \\(draft\\))"), std::string::npos) << title.out;
+  const TCommandRun data = RunCommand("qpdf --password=" + Quote(password) +
                              " --show-object=4 --filtered-stream-data " + Quote(path));
-  ASSERT_EQ(data.status, 0) << data.output;
-  EXPECT_EQ(data.output, kContent);
-  const RunResult shown =
+  ASSERT_EQ(data.status, 0) << data.out;
+  EXPECT_EQ(data.out, kContent);
+  const TCommandRun shown =
       RunCommand("qpdf --show-encryption --password=" + Quote(password) + " " + Quote(path));
-  EXPECT_NE(shown.output.find(isOwner ? "Supplied password is owner password"
+  EXPECT_NE(shown.out.find(isOwner ? "Supplied password is owner password"
                                       : "Supplied password is user password"),
             std::string::npos)
-      << shown.output;
+      << shown.out;
 }
 
 TEST(QpdfInterop, QpdfDecryptsWhatTheWritingSideEncrypts) {
@@ -277,29 +238,24 @@ TEST(QpdfInterop, QpdfDecryptsWhatTheWritingSideEncrypts) {
       {el128bit, "OWNER", "USER", TzkUserPermissions::All() - AllowPrint, "P = -2056"},
       {el128bit, "", "only user", TzkUserPermissions::All(), "P = -4"},
   };
-  TempDir dir;
+  TTempFolder dir("sarvane-crypt");
   for (const auto& c : cases) {
     SCOPED_TRACE(c.qpdfP);
-    TzkPDFEncryptionSettings s;
-    s.SetEnabled(true);
-    s.SetLevel(c.level);
-    s.SetOwnerPassword(c.owner);
-    s.SetUserPassword(c.user);
-    s.SetUserPermissions(c.permissions);
+    const TzkPDFEncryptionSettings s = Settings(c.level, c.owner, c.user, c.permissions);
     TzkPDFEncryption w("Output1.pdf", s, "D:20240102030405+09'00'");
     TzkPDFTrailer trailer;
     const auto dict = w.CreateEncryptionDictionary(trailer);
-    const std::string path = dir.File("ours.pdf");
+    const std::string path = dir.Dir() + "ours.pdf";
     WriteFile(path, MinimalEncryptedFile(dict->ToText(), trailer.Identifier->ToText(),
                                          w.Encrypted(kTitle, 3), w.Encrypted(kContent, 4)));
-    const RunResult check = RunCommand("qpdf --check --password=" + Quote(c.user) + " " + Quote(path));
-    ASSERT_EQ(check.status, 0) << check.output;
+    const TCommandRun check = RunCommand("qpdf --check --password=" + Quote(c.user) + " " + Quote(path));
+    ASSERT_EQ(check.status, 0) << check.out;
     ExpectQpdfDecrypts(path, c.owner.empty() ? c.user : c.owner, !c.owner.empty());
     if (!c.owner.empty()) ExpectQpdfDecrypts(path, c.user, false);
     EXPECT_NE(RunCommand("qpdf --password=wrong --show-object=3 " + Quote(path)).status, 0);
-    const RunResult shown =
+    const TCommandRun shown =
         RunCommand("qpdf --show-encryption --password=" + Quote(c.user) + " " + Quote(path));
-    EXPECT_NE(shown.output.find(c.qpdfP), std::string::npos) << shown.output;
+    EXPECT_NE(shown.out.find(c.qpdfP), std::string::npos) << shown.out;
   }
 }
 
@@ -307,7 +263,7 @@ TEST(QpdfInterop, QpdfDecryptsWhatTheWritingSideEncrypts) {
 // qpdf must read the values derived here, and so must the reading side.
 TEST(QpdfInterop, Revision3WithShortKeysAgreesWithQpdf) {
   if (!HaveQpdf()) GTEST_SKIP() << "qpdf is not installed";
-  TempDir dir;
+  TTempFolder dir("sarvane-crypt");
   const std::string id = FromHex("0f1e2d3c4b5a69788796a5b4c3d2e1f0");
   for (int bits : {40, 64, 96, 128}) {
     SCOPED_TRACE(bits);
@@ -340,13 +296,13 @@ TEST(QpdfInterop, Revision3WithShortKeysAgreesWithQpdf) {
     std::string title = kTitle, content = kContent;
     r.Decrypt(title, 3, 0);
     r.Decrypt(content, 4, 0);
-    const std::string path = dir.File("short.pdf");
+    const std::string path = dir.Dir() + "short.pdf";
     WriteFile(path, MinimalEncryptedFile(dict.ToText(), ids.ToText(), title, content));
     ExpectQpdfDecrypts(path, "owner pw", true);
     ExpectQpdfDecrypts(path, "user pw", false);
-    const RunResult shown = RunCommand("qpdf --show-encryption-key --show-encryption --password='user pw' " + Quote(path));
-    EXPECT_NE(shown.output.find("Encryption key = " + ToLowerHex(key) + "\n"), std::string::npos)
-        << shown.output;
+    const TCommandRun shown = RunCommand("qpdf --show-encryption-key --show-encryption --password='user pw' " + Quote(path));
+    EXPECT_NE(shown.out.find("Encryption key = " + ToLowerHex(key) + "\n"), std::string::npos)
+        << shown.out;
 
     TzkPDFDecrypt owner;
     owner.ReadEncryptionDictionary(dict, &ids);
@@ -354,13 +310,6 @@ TEST(QpdfInterop, Revision3WithShortKeysAgreesWithQpdf) {
     ASSERT_TRUE(owner.CheckOwnerPassword("owner pw", &recovered));
     EXPECT_EQ(recovered, "user pw");
   }
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
 }
 
 // Positions the reader on "n 0 obj" and reads the object.
@@ -380,8 +329,8 @@ std::unique_ptr<TzkPDFIndirectObject> ReadObjectNumber(TzkPDFStreamReader& reade
 // decrypts the strings and streams that follow.
 TEST(QpdfInterop, ParserWithTheReadingSideDecryptsQpdfOutput) {
   if (!HaveQpdf()) GTEST_SKIP() << "qpdf is not installed";
-  TempDir dir;
-  const std::string plain = dir.File("plain.pdf"), out = dir.File("enc.pdf");
+  TTempFolder dir("sarvane-crypt");
+  const std::string plain = dir.Dir() + "plain.pdf", out = dir.Dir() + "enc.pdf";
   WriteFile(plain, MinimalEncryptedFile("", "", kTitle, kContent));
   const struct {
     const char* bits;
@@ -393,9 +342,9 @@ TEST(QpdfInterop, ParserWithTheReadingSideDecryptsQpdfOutput) {
                {"128 --use-aes=n", "OWNER", true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.bits) + " " + c.password);
-    const RunResult enc = RunCommand("qpdf --allow-weak-crypto --object-streams=disable --compress-streams=n --encrypt USER OWNER " +
+    const TCommandRun enc = RunCommand("qpdf --allow-weak-crypto --object-streams=disable --compress-streams=n --encrypt USER OWNER " +
                                      std::string(c.bits) + " -- " + Quote(plain) + " " + Quote(out));
-    ASSERT_EQ(enc.status, 0) << enc.output;
+    ASSERT_EQ(enc.status, 0) << enc.out;
 
     TzkPDFStreamReader reader(1, ReadFile(out));
     reader.Seek(int64_t(reader.Data().rfind("trailer")));
