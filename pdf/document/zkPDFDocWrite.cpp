@@ -109,9 +109,21 @@ std::string LowerCase(std::string text) {
 }
 
 // "%.10d %.5d %s" CR LF: exactly 20 bytes.
+// Written digit by digit: one entry per object made snprintf a visible share
+// of a save. Values that do not fit the fixed widths keep the printf layout.
 void AppendXRefEntry(std::string& out, int64_t offset, int generation, char kind) {
   char line[24];
-  std::snprintf(line, sizeof line, "%010lld %05d %c\r\n", static_cast<long long>(offset), generation, kind);
+  if (offset < 0 || offset > 9999999999 || generation < 0 || generation > 99999) {
+    std::snprintf(line, sizeof line, "%010lld %05d %c\r\n", static_cast<long long>(offset), generation, kind);
+  } else {
+    for (int i = 9; i >= 0; --i, offset /= 10) line[i] = static_cast<char>('0' + offset % 10);
+    line[10] = ' ';
+    for (int i = 15; i >= 11; --i, generation /= 10) line[i] = static_cast<char>('0' + generation % 10);
+    line[16] = ' ';
+    line[17] = kind;
+    line[18] = '\r';
+    line[19] = '\n';
+  }
   out.append(line, 20);
 }
 
