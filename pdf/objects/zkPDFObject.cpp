@@ -91,6 +91,8 @@ TzkPDFObjectPtr TzkPDFNullObject::Clone() const { return std::make_unique<TzkPDF
 // Array
 
 int32_t TzkPDFArrayObject::Add(TzkPDFObjectPtr item) {
+  // Most arrays are short (rectangles, destinations); skip the first regrowths.
+  if (items_.capacity() == 0) items_.reserve(8);
   items_.push_back(OrNull(std::move(item)));
   return Count() - 1;
 }
@@ -143,14 +145,13 @@ void TzkPDFArrayObject::AppendText(std::string& out) const {
 // Dictionary
 
 void TzkPDFDictObject::Add(std::unique_ptr<TzkPDFNameObject> key, TzkPDFObjectPtr value) {
-  if (!key) key = std::make_unique<TzkPDFNameObject>("/");
-  if (keys_.empty()) {
-    // Most dictionaries have a handful of keys; skip the first regrowths.
-    keys_.reserve(8);
-    values_.reserve(8);
-  }
-  keys_.push_back(std::move(key));
-  values_.push_back(OrNull(std::move(value)));
+  AppendEntry(key ? std::move(*key) : TzkPDFNameObject("/"), std::move(value));
+}
+
+void TzkPDFDictObject::AppendEntry(TzkPDFNameObject key, TzkPDFObjectPtr value) {
+  // Most dictionaries have a handful of keys; skip the first regrowths.
+  if (entries_.capacity() == 0) entries_.reserve(8);
+  entries_.push_back(Entry{std::move(key), OrNull(std::move(value))});
 }
 
 void TzkPDFDictObject::AddName(std::string_view key, std::string_view name) {
@@ -167,14 +168,14 @@ void TzkPDFDictObject::AddReal(std::string_view key, double value) {
 }
 
 void TzkPDFDictObject::AddValue(std::string_view key, TzkPDFObjectPtr value) {
-  Add(std::make_unique<TzkPDFNameObject>(KeyText(key)), std::move(value));
+  AppendEntry(TzkPDFNameObject(KeyText(key)), std::move(value));
 }
 
 int32_t TzkPDFDictObject::IndexOfKey(std::string_view key) const {
   // Keys given without "/" are compared as if they had one.
   const bool slash = !key.empty() && key.front() == '/';
-  for (size_t i = 0; i < keys_.size(); ++i) {
-    const std::string& k = keys_[i]->Text();
+  for (size_t i = 0; i < entries_.size(); ++i) {
+    const std::string& k = entries_[i].Key.Text();
     if (slash ? k == key : (k.size() == key.size() + 1 && k[0] == '/' && std::string_view(k).substr(1) == key)) {
       return static_cast<int32_t>(i);
     }
@@ -184,17 +185,19 @@ int32_t TzkPDFDictObject::IndexOfKey(std::string_view key) const {
 
 TzkPDFObject* TzkPDFDictObject::Lookup(std::string_view key) const {
   const int32_t i = IndexOfKey(key);
-  return i < 0 ? nullptr : values_[static_cast<size_t>(i)].get();
+  return i < 0 ? nullptr : entries_[static_cast<size_t>(i)].Value.get();
 }
 
 TzkPDFNameObject* TzkPDFDictObject::KeyAt(int32_t index) const {
   if (index < 0 || index >= Count()) throw EInvalidIndex();
-  return keys_[static_cast<size_t>(index)].get();
+  // The dictionary owns its keys; the pointer is as mutable as it was when
+  // every key had an allocation of its own.
+  return const_cast<TzkPDFNameObject*>(&entries_[static_cast<size_t>(index)].Key);
 }
 
 TzkPDFObject* TzkPDFDictObject::ValueAt(int32_t index) const {
   if (index < 0 || index >= Count()) throw EInvalidIndex();
-  return values_[static_cast<size_t>(index)].get();
+  return entries_[static_cast<size_t>(index)].Value.get();
 }
 
 void TzkPDFDictObject::SetValue(std::string_view key, TzkPDFObjectPtr value) {
@@ -202,7 +205,7 @@ void TzkPDFDictObject::SetValue(std::string_view key, TzkPDFObjectPtr value) {
   if (i < 0) {
     AddValue(key, std::move(value));
   } else {
-    values_[static_cast<size_t>(i)] = OrNull(std::move(value));
+    entries_[static_cast<size_t>(i)].Value = OrNull(std::move(value));
   }
 }
 
@@ -225,41 +228,36 @@ void TzkPDFDictObject::Remove(std::string_view key) {
 
 void TzkPDFDictObject::DeleteAt(int32_t index) {
   if (index < 0 || index >= Count()) throw EInvalidIndex();
-  keys_.erase(keys_.begin() + index);
-  values_.erase(values_.begin() + index);
+  entries_.erase(entries_.begin() + index);
 }
 
 TzkPDFObjectPtr TzkPDFDictObject::PutValueAt(int32_t index, TzkPDFObjectPtr value) {
   if (index < 0 || index >= Count()) throw EInvalidIndex();
-  TzkPDFObjectPtr old = std::move(values_[static_cast<size_t>(index)]);
-  values_[static_cast<size_t>(index)] = OrNull(std::move(value));
+  TzkPDFObjectPtr old = std::move(entries_[static_cast<size_t>(index)].Value);
+  entries_[static_cast<size_t>(index)].Value = OrNull(std::move(value));
   return old;
 }
 
 void TzkPDFDictObject::MergeFrom(const TzkPDFDictObject* other) {
   if (!other || other == this) return;
-  for (size_t i = 0; i < other->keys_.size(); ++i) {
-    SetValue(other->keys_[i]->Text(), other->values_[i]->Clone());
+  for (size_t i = 0; i < other->entries_.size(); ++i) {
+    SetValue(other->entries_[i].Key.Text(), other->entries_[i].Value->Clone());
   }
 }
 
 TzkPDFObjectPtr TzkPDFDictObject::Clone() const {
   auto copy = std::make_unique<TzkPDFDictObject>();
-  copy->keys_.reserve(keys_.size());
-  copy->values_.reserve(values_.size());
-  for (size_t i = 0; i < keys_.size(); ++i) {
-    copy->keys_.push_back(std::make_unique<TzkPDFNameObject>(keys_[i]->Text()));
-    copy->values_.push_back(values_[i]->Clone());
-  }
+  copy->entries_.reserve(entries_.size());
+  for (const Entry& entry : entries_) copy->entries_.push_back(Entry{TzkPDFNameObject(entry.Key.Text()), entry.Value->Clone()});
   return copy;
 }
 
 void TzkPDFDictObject::AppendText(std::string& out) const {
   out += "<<\r\n";
-  for (size_t i = 0; i < keys_.size(); ++i) {
-    out += keys_[i]->Text();
+  for (const Entry& entry : entries_) {
+    out += entry.Key.Text();
     out += ' ';
-    values_[i]->AppendText(out);
+    entry.Value->AppendText(out);
     out += "\r\n";
   }
   out += ">>";

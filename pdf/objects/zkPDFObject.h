@@ -189,6 +189,12 @@ class TzkPDFNameObject : public TzkPDFObject {
  public:
   static constexpr uint8_t kKind = okName;
   explicit TzkPDFNameObject(std::string text) : TzkPDFObject(kKind), text_(std::move(text)) {}
+  // Dictionaries hold their keys by value, so a key must move cheaply.
+  TzkPDFNameObject(TzkPDFNameObject&& other) noexcept : TzkPDFObject(kKind), text_(std::move(other.text_)) {}
+  TzkPDFNameObject& operator=(TzkPDFNameObject&& other) noexcept {
+    text_ = std::move(other.text_);
+    return *this;
+  }
   const std::string& Text() const { return text_; }
   // The name without "/".
   std::string BareName() const { return text_.empty() ? std::string() : text_.substr(1); }
@@ -244,7 +250,7 @@ class TzkPDFDictObject : public TzkPDFObject {
   static constexpr uint8_t kKind = okDictionary;
   TzkPDFDictObject() : TzkPDFObject(kKind) {}
 
-  int32_t Count() const { return static_cast<int32_t>(keys_.size()); }
+  int32_t Count() const { return static_cast<int32_t>(entries_.size()); }
 
   // Appends a pair without looking for the key.
   void Add(std::unique_ptr<TzkPDFNameObject> key, TzkPDFObjectPtr value);
@@ -284,17 +290,20 @@ class TzkPDFDictObject : public TzkPDFObject {
   TzkPDFObjectPtr PutValueAt(int32_t index, TzkPDFObjectPtr value);
   // SetValue with a clone of every pair of other, in order; nullptr does nothing.
   void MergeFrom(const TzkPDFDictObject* other);
-  void Clear() {
-    keys_.clear();
-    values_.clear();
-  }
+  void Clear() { entries_.clear(); }
 
   TzkPDFObjectPtr Clone() const override;
   void AppendText(std::string& out) const override;
 
  private:
-  std::vector<std::unique_ptr<TzkPDFNameObject>> keys_;
-  std::vector<TzkPDFObjectPtr> values_;
+  // Keys are held by value next to their values: a document has many small
+  // dictionaries, and a separate allocation per key dominated loading.
+  struct Entry {
+    TzkPDFNameObject Key;
+    TzkPDFObjectPtr Value;
+  };
+  void AppendEntry(TzkPDFNameObject key, TzkPDFObjectPtr value);
+  std::vector<Entry> entries_;
 };
 
 // A dictionary and its (possibly absent) data.

@@ -271,6 +271,10 @@ std::unique_ptr<TzkPDFStringObject> TzkPDFStreamReader::ReadString() {
 }
 
 std::unique_ptr<TzkPDFNameObject> TzkPDFStreamReader::ReadName() {
+  return std::make_unique<TzkPDFNameObject>(std::string(ReadNameText()));
+}
+
+std::string_view TzkPDFStreamReader::ReadNameText() {
   SkipWhitespace();
   if (EndOfData()) throw ENameReadError(res::kEndOfData);
   const char first = ReadChar();
@@ -278,7 +282,7 @@ std::unique_ptr<TzkPDFNameObject> TzkPDFStreamReader::ReadName() {
   const size_t start = pos_ - 1;
   const size_t size = data_.size();
   while (pos_ < size && !IsNameDelimiter(data_[pos_])) ++pos_;
-  auto name = std::make_unique<TzkPDFNameObject>(std::string(data_.substr(start, pos_ - start)));
+  const std::string_view name = data_.substr(start, pos_ - start);
   // A white-space delimiter is consumed, any other is left for the next read.
   if (pos_ < size) {
     const char d = data_[pos_];
@@ -329,11 +333,13 @@ std::unique_ptr<TzkPDFDictObject> TzkPDFStreamReader::ReadDictionary() {
       pos_ += 2;
       break;
     }
-    std::unique_ptr<TzkPDFNameObject> key = ReadName();
+    // The key text starts with "/", so AddValue keeps it as it is.
+    const std::string_view key = ReadNameText();
     SkipWhitespace();
     if (EndOfData()) throw EDictionaryReadError(res::kEndOfData);
     // A key whose value is missing ("<< /A >>") keeps a null value.
-    dict->Add(std::move(key), ReadObject());
+    TzkPDFObjectPtr value = ReadObject();
+    dict->AddValue(key, std::move(value));
   }
   return dict;
 }

@@ -107,6 +107,8 @@ class TzkPDFStreamReader {
   static const unsigned char kDelimiters[256];
 
   TzkPDFObjectPtr ReadNumberOrReference();
+  // The text of the next name, "/" included, as a view into the data.
+  std::string_view ReadNameText();
   void Decrypt(std::string& bytes, int32_t objectNumber, int32_t generation) const {
     if (decrypt_) decrypt_(bytes, objectNumber, generation);
   }
