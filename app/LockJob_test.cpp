@@ -36,10 +36,7 @@ class TRecordingHost : public ILockJobHost {
   int repaints = 0, refreshes = 0;
 };
 
-std::string FixturePath() {
-  const char* src = std::getenv("SARVANE_SOURCE_DIR");
-  return std::string(src ? src : ".") + "/tests/fixtures/lock_three_pages.pdf";
-}
+std::string FixturePath() { return std::string(SARVANE_TEST_SOURCE_DIR) + "/tests/fixtures/lock_three_pages.pdf"; }
 
 TEST(LockJobPermissions, EachCheckedBoxRemovesItsPermissions) {
   using namespace sarvane::pdf;

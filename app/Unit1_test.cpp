@@ -652,9 +652,7 @@ TEST_F(MainWindowTest, CreatePressHandsTheInputToTheJob) {
 // The whole road through the real lock job: drop, create, and the locked
 // copy in the output folder, read back with qpdf.
 TEST_F(MainWindowTest, DropAndCreateLockTheFileIntoTheOutputFolder) {
-  const char* src = std::getenv("SARVANE_SOURCE_DIR");
-  ASSERT_NE(src, nullptr);
-  const QString fixture = QString(src) + "/tests/fixtures/lock_three_pages.pdf";
+  const QString fixture = QString(SARVANE_TEST_SOURCE_DIR) + "/tests/fixtures/lock_three_pages.pdf";
   QTemporaryDir inputs;
   const QString plain = inputs.path() + "/plain.pdf";
   const QString locked = inputs.path() + "/locked.pdf";
@@ -934,8 +932,7 @@ TEST_F(MainWindowTest, ScreenshotsOfEveryTab) {
   auto form = NewFormWithOutput();
   form->show();
   form->ShowStatus("報告書.pdfの読み込み完了");
-  const char* binary = std::getenv("SARVANE_BINARY_DIR");
-  QString dir = QString(binary ? binary : ".") + "/app/screens";
+  QString dir = QString(SARVANE_TEST_BINARY_DIR) + "/app/screens";
   ASSERT_TRUE(QDir().mkpath(dir));
   for (int i = 0; i < form->PageControl1->count(); ++i) {
     form->PageControl1->setCurrentIndex(i);
