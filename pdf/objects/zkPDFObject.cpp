@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "pdf/objects/zkObjectPool.h"
 #include "pdf/objects/zkPDFText.h"
 #include "platform/CodePage.h"
 
@@ -22,6 +23,9 @@ TzkPDFObjectPtr OrNull(TzkPDFObjectPtr object) {
   return object;
 }
 }  // namespace
+
+void* TzkPDFObject::operator new(size_t size) { return AllocateObjectSlot(size); }
+void TzkPDFObject::operator delete(void* object, size_t size) noexcept { FreeObjectSlot(object, size); }
 
 std::string_view KindDisplayName(uint8_t kind) {
   if (kind < std::size(res::kKindNames)) return res::kKindNames[kind];

@@ -38,6 +38,10 @@ class TzkPDFObject {
   TzkPDFObject(const TzkPDFObject&) = delete;
   TzkPDFObject& operator=(const TzkPDFObject&) = delete;
 
+  // Objects live in the pool of small slots (zkObjectPool.h).
+  static void* operator new(size_t size);
+  static void operator delete(void* object, size_t size) noexcept;
+
   uint8_t Kind() const { return kind_; }
   // A new, independent deep copy.
   virtual std::unique_ptr<TzkPDFObject> Clone() const = 0;
