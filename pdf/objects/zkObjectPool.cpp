@@ -1,7 +1,9 @@
 #include "pdf/objects/zkObjectPool.h"
 
+#include <atomic>
 #include <mutex>
 #include <new>
+#include <thread>
 #include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -23,8 +25,21 @@ struct FreeSlot {
   FreeSlot* Next;
 };
 
+// Held for a few instructions and almost never contended: std::mutex cost
+// more than the pool saved.
+class SpinLock {
+ public:
+  void lock() noexcept {
+    while (flag_.test_and_set(std::memory_order_acquire)) std::this_thread::yield();
+  }
+  void unlock() noexcept { flag_.clear(std::memory_order_release); }
+
+ private:
+  std::atomic_flag flag_ = ATOMIC_FLAG_INIT;
+};
+
 struct Pool {
-  std::mutex Lock;
+  SpinLock Lock;
   FreeSlot* Free[kClasses] = {};
   // The unused tail of the newest slab of each class.
   char* Cursor[kClasses] = {};
@@ -60,7 +75,7 @@ void* AllocateObjectSlot(size_t size) {
   const size_t c = ClassOf(size);
   const size_t slotBytes = (c + 1) * kGranule;
   Pool& pool = ThePool();
-  std::lock_guard<std::mutex> guard(pool.Lock);
+  std::lock_guard<SpinLock> guard(pool.Lock);
   void* slot;
   if (FreeSlot* head = pool.Free[c]) {
     ASAN_UNPOISON_MEMORY_REGION(head, slotBytes);
@@ -91,7 +106,7 @@ void FreeObjectSlot(void* slot, size_t size) noexcept {
   }
   const size_t c = ClassOf(size);
   Pool& pool = ThePool();
-  std::lock_guard<std::mutex> guard(pool.Lock);
+  std::lock_guard<SpinLock> guard(pool.Lock);
   FreeSlot* freed = static_cast<FreeSlot*>(slot);
   freed->Next = pool.Free[c];
   pool.Free[c] = freed;
@@ -101,7 +116,7 @@ void FreeObjectSlot(void* slot, size_t size) noexcept {
 
 size_t LiveObjectSlots() {
   Pool& pool = ThePool();
-  std::lock_guard<std::mutex> guard(pool.Lock);
+  std::lock_guard<SpinLock> guard(pool.Lock);
   return pool.Live;
 }
 
