@@ -14,6 +14,7 @@
 
 #include "app/AppFiles.h"
 #include "app/AppTestSupport.h"
+#include "pdf/objects/zkObjectPool.h"
 #include "platform/Paths.h"
 
 namespace sarvane::app {
@@ -267,6 +268,21 @@ TEST_F(LockJobRun, SuccessfulJobCopiesOutAndRemovesTheWorkFile) {
   host.statuses.clear();
   EXPECT_FALSE(job.CreatePress(input));
   EXPECT_EQ(host.statuses, std::vector<std::string>{"doc.pdfの処理異常"});
+}
+
+// PDF objects live in the object model's own pool, out of the leak
+// checker's sight: a whole job, with encryption and information texts, must
+// give every object back once the job and its document are gone.
+TEST_F(LockJobRun, AJobGivesEveryObjectBack) {
+  const size_t before = sarvane::pdf::LiveObjectSlots();
+  {
+    settings.PW = true;
+    settings.User = "user";
+    TLockJob job(host, settings);
+    ASSERT_TRUE(job.LoadInputFile(input));
+    ASSERT_TRUE(job.CreatePress());
+  }
+  EXPECT_EQ(sarvane::pdf::LiveObjectSlots(), before);
 }
 
 TEST_F(LockJobRun, RefusedJobsWriteNothing) {
