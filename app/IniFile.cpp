@@ -110,13 +110,9 @@ TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
       lines_.push_back({data.substr(pos), std::string()});
       break;
     }
-    size_t end = nl;
-    std::string eol = "\n";
-    if (end > pos && data[end - 1] == '\r') {
-      --end;
-      eol = "\r\n";
-    }
-    lines_.push_back({data.substr(pos, end - pos), std::move(eol)});
+    const bool crlf = nl > pos && data[nl - 1] == '\r';
+    const size_t end = crlf ? nl - 1 : nl;
+    lines_.push_back({data.substr(pos, end - pos), crlf ? std::string("\r\n") : std::string("\n")});
     pos = nl + 1;
   }
 }
@@ -227,7 +223,9 @@ bool TIniFile::WriteString(std::string_view section, std::string_view key, std::
     }
   } else {
     if (!lines_.empty() && lines_.back().eol.empty()) lines_.back().eol = eol;
-    lines_.push_back({"[" + std::string(section) + "]", eol});
+    std::string header(1, '[');
+    header.append(section).push_back(']');
+    lines_.push_back({std::move(header), eol});
     lines_.push_back({std::move(keyLine), eol});
   }
   if (Save()) return true;

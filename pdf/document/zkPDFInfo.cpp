@@ -92,7 +92,9 @@ void TzkPDFInfo::Put(Property p, const std::u16string& value) {
     bytes += static_cast<char>(unit & 0xFF);
   }
   if (TextEncryptor) TextEncryptor(bytes);
-  std::string finished = "(" + sarvane::pdf::EscapeLiteral(bytes) + ")";
+  std::string finished = "(";
+  finished += sarvane::pdf::EscapeLiteral(bytes);
+  finished += ')';
   dict_->SetValue(Key(p), std::make_unique<TzkPDFNameObject>(std::move(finished)));
 }
 
