@@ -37,6 +37,16 @@ template <typename E>
 constexpr std::size_t kMaxChunk = UINT_MAX;  // zlib counts in uInt
 constexpr std::size_t kMinOutput = 16 * 1024;
 
+// zlib counts in 32-bit units: hands it the next chunk once it used the last.
+void FeedInput(z_stream& zs, const Bytef*& in, std::size_t& inLeft) {
+  if (zs.avail_in != 0 || inLeft == 0) return;
+  std::size_t n = std::min(inLeft, kMaxChunk);
+  zs.next_in = const_cast<Bytef*>(in);
+  zs.avail_in = static_cast<uInt>(n);
+  in += n;
+  inLeft -= n;
+}
+
 // Frees the zlib state on every path.
 struct InflateGuard {
   z_stream* zs;
@@ -84,13 +94,7 @@ std::string FlateEncode(std::string_view source, int levelIndex) {
   std::size_t inLeft = source.size();
   std::size_t produced = 0;
   for (;;) {
-    if (zs.avail_in == 0 && inLeft > 0) {
-      std::size_t n = std::min(inLeft, kMaxChunk);
-      zs.next_in = const_cast<Bytef*>(in);
-      zs.avail_in = static_cast<uInt>(n);
-      in += n;
-      inLeft -= n;
-    }
+    FeedInput(zs, in, inLeft);
     if (produced == out.size()) out.resize(out.size() * 2 + 64);  // only if the bound was wrong
     std::size_t room = std::min(out.size() - produced, kMaxChunk);
     zs.next_out = reinterpret_cast<Bytef*>(out.data() + produced);
@@ -122,13 +126,7 @@ std::string FlateDecode(std::string_view source) {
   std::size_t inLeft = source.size();
   std::size_t produced = 0;
   for (;;) {
-    if (zs.avail_in == 0 && inLeft > 0) {
-      std::size_t n = std::min(inLeft, kMaxChunk);
-      zs.next_in = const_cast<Bytef*>(in);
-      zs.avail_in = static_cast<uInt>(n);
-      in += n;
-      inLeft -= n;
-    }
+    FeedInput(zs, in, inLeft);
     if (produced == out.size) {
       if (out.size >= hardCap) break;  // reported below
       out.Grow(out.size > hardCap / 2 ? hardCap : out.size * 2);
