@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <cstdio>
 
+#include "platform/ReplacingFile.h"
+
 namespace sarvane::app {
 
 namespace {
@@ -86,16 +88,6 @@ bool ReadWholeFile(const std::string& name, std::string& data) {
     }
     data.append(buf, static_cast<size_t>(n));
   }
-}
-
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data.remove_prefix(static_cast<size_t>(n));
-  }
-  return true;
 }
 
 }  // namespace
@@ -247,15 +239,10 @@ std::string TIniFile::Text() const {
 }
 
 bool TIniFile::Save() const {
-  std::string data = Text();
-  std::string temp = fileName_ + ".XXXXXX";
-  int fd = mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) return false;
-  bool ok = fchmod(fd, S_IRUSR | S_IWUSR) == 0 && WriteAll(fd, data) && fsync(fd) == 0;
-  ok = ::close(fd) == 0 && ok;
-  ok = ok && std::rename(temp.c_str(), fileName_.c_str()) == 0;
-  if (!ok) ::unlink(temp.c_str());
-  return ok;
+  const std::string data = Text();
+  TReplacingFile file(fileName_);
+  // The file holds passwords: readable by its owner only.
+  return file.SetMode(S_IRUSR | S_IWUSR) && file.Write(data.data(), data.size()) && file.Commit(true);
 }
 
 }  // namespace sarvane::app

@@ -16,6 +16,7 @@
 #include "platform/CodePage.h"
 #include "platform/Exception.h"
 #include "platform/Paths.h"
+#include "platform/ReplacingFile.h"
 
 namespace sarvane::app {
 
@@ -334,11 +335,9 @@ void TLockJob::RestoreHeaderVersion(const std::string& workFile) {
 }
 
 bool CopyFileReplacing(const std::string& source, const std::string& target) {
-  std::string temp = ExtractFileDir(target) + "/." + ExtractFileName(target) + ".XXXXXX";
-  int out = mkstemp(temp.data());
-  if (out < 0) return false;
+  TReplacingFile out(target);
   int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-  bool ok = in >= 0;
+  bool ok = in >= 0 && out.IsOpen();
   std::vector<char> buffer(1 << 20);
   while (ok) {
     ssize_t n = ::read(in, buffer.data(), buffer.size());
@@ -347,23 +346,10 @@ bool CopyFileReplacing(const std::string& source, const std::string& target) {
       ok = n == 0;
       break;
     }
-    for (ssize_t done = 0; ok && done < n;) {
-      ssize_t w = ::write(out, buffer.data() + done, size_t(n - done));
-      if (w < 0 && errno == EINTR) continue;
-      ok = w > 0;
-      if (ok) done += w;
-    }
+    ok = out.Write(buffer.data(), static_cast<size_t>(n));
   }
   if (in >= 0) ::close(in);
-  // A plain new file's mode, not mkstemp's 0600.
-  mode_t mask = ::umask(0);
-  ::umask(mask);
-  if (ok) ok = ::fchmod(out, 0666 & ~mask) == 0;
-  if (ok) ok = ::fsync(out) == 0;
-  if (::close(out) != 0) ok = false;
-  if (ok) ok = std::rename(temp.c_str(), target.c_str()) == 0;
-  if (!ok) ::unlink(temp.c_str());
-  return ok;
+  return ok && out.Commit(true);
 }
 
 }  // namespace sarvane::app

@@ -14,7 +14,7 @@
 #include "pdf/objects/zkClasses.h"
 #include "pdf/objects/zkPDFText.h"
 #include "platform/Paths.h"
-#include "platform/Random.h"
+#include "platform/ReplacingFile.h"
 
 namespace sarvane::pdf::doc {
 
@@ -30,56 +30,26 @@ constexpr size_t kFlushSize = size_t{1} << 20;
 // renamed into place by Commit; dropped again when the save fails.
 class TzkReplacingFileStream : public TzkStream {
  public:
-  explicit TzkReplacingFileStream(const std::string& path) : path_(TargetOf(path)) {
-    const std::string dir = ExtractFileDir(path_);
-    const std::string base = ExtractFileName(path_);
-    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-      char suffix[16];
-      std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(Random(0x7FFFFFFF)));
-      temp_ = (dir.empty() ? std::string() : dir + "/") + "." + base + suffix;
-      fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-      if (fd_ < 0 && errno != EEXIST) break;
-    }
-    if (fd_ < 0) throw Exception(Format(res::kCannotCreateFile, path, std::strerror(errno)));
+  explicit TzkReplacingFileStream(const std::string& path) : file_(TargetOf(path)) {
+    if (!file_.IsOpen()) throw Exception(Format(res::kCannotCreateFile, path, std::strerror(errno)));
     // A file that is replaced keeps its permissions.
     struct stat st;
-    if (::stat(path_.c_str(), &st) == 0) (void)::fchmod(fd_, st.st_mode & 07777);
+    if (::stat(file_.Target().c_str(), &st) == 0) (void)file_.SetMode(st.st_mode & 07777);
   }
-  ~TzkReplacingFileStream() override {
-    if (fd_ >= 0) ::close(fd_);
-    if (!committed_) ::unlink(temp_.c_str());
-  }
-  TzkReplacingFileStream(const TzkReplacingFileStream&) = delete;
-  TzkReplacingFileStream& operator=(const TzkReplacingFileStream&) = delete;
 
   int64_t Read(void*, int64_t) override { throw EReadError(); }
   int64_t Write(const void* buffer, int64_t count) override {
-    const char* p = static_cast<const char*>(buffer);
-    int64_t left = count;
-    while (left > 0) {
-      const ssize_t n = ::write(fd_, p, static_cast<size_t>(left));
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        Fail();
-      }
-      p += n;
-      left -= n;
-      size_ += n;
-    }
+    if (!file_.Write(buffer, static_cast<size_t>(count))) Fail();
     return count;
   }
   using TzkStream::Write;
-  int64_t Seek(int64_t, TzkSeekOrigin) override { return size_; }
-  int64_t Size() const override { return size_; }
-  int64_t Position() const override { return size_; }
+  int64_t Seek(int64_t, TzkSeekOrigin) override { return file_.Size(); }
+  int64_t Size() const override { return file_.Size(); }
+  int64_t Position() const override { return file_.Size(); }
 
   // Closes the file and puts it in place of the final name.
   void Commit() {
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0) Fail();
-    if (::rename(temp_.c_str(), path_.c_str()) != 0) Fail();
-    committed_ = true;
+    if (!file_.Commit(false)) Fail();
   }
 
  private:
@@ -93,13 +63,11 @@ class TzkReplacingFileStream : public TzkStream {
     }
     return path;
   }
-  [[noreturn]] void Fail() const { throw Exception(Format(res::kCannotWriteFile, path_, std::strerror(errno))); }
+  [[noreturn]] void Fail() const {
+    throw Exception(Format(res::kCannotWriteFile, file_.Target(), std::strerror(errno)));
+  }
 
-  std::string path_;
-  std::string temp_;
-  int fd_ = -1;
-  int64_t size_ = 0;
-  bool committed_ = false;
+  TReplacingFile file_;
 };
 
 std::string LowerCase(std::string text) {
