@@ -1,14 +1,12 @@
 #include "app/IniFile.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <charconv>
 #include <cstddef>
 #include <cstdio>
 
+#include "platform/FileData.h"
 #include "platform/ReplacingFile.h"
 
 namespace sarvane::app {
@@ -66,28 +64,6 @@ bool ValidSectionName(std::string_view s) {
 bool ValidKeyName(std::string_view s) {
   return !s.empty() && Trim(s).size() == s.size() && !HasLineBreakOrNul(s) &&
          s.find('=') == std::string_view::npos && s.front() != ';' && s.front() != '[';
-}
-
-bool ReadWholeFile(const std::string& name, std::string& data) {
-  int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat st{};
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return false;
-  }
-  data.clear();
-  data.reserve(static_cast<size_t>(st.st_size));
-  char buf[16384];
-  for (;;) {
-    ssize_t n = ::read(fd, buf, sizeof buf);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ::close(fd);
-      return n == 0;
-    }
-    data.append(buf, static_cast<size_t>(n));
-  }
 }
 
 }  // namespace

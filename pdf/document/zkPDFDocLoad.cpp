@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <iterator>
 #include <memory>
 
@@ -11,6 +10,7 @@
 #include "pdf/document/zkCstPDFDoc.h"
 #include "pdf/objects/zkPDFText.h"
 #include "platform/Clock.h"
+#include "platform/FileData.h"
 #include "platform/Paths.h"
 
 namespace sarvane::pdf::doc {
@@ -50,16 +50,9 @@ void RemoveAll(TzkPDFDictObject& dict, std::string_view key) {
 
 // Whole file in memory; the parser works on it from there.
 std::shared_ptr<const std::string> ReadWholeFile(const std::string& fileName) {
-  std::ifstream in(fileName, std::ios::binary | std::ios::ate);
-  if (!in) throw Exception(Format(res::kCannotReadFile, fileName, std::strerror(errno)));
-  const std::streamoff size = in.tellg();
   auto data = std::make_shared<std::string>();
-  if (size > 0) {
-    data->resize(static_cast<size_t>(size));
-    in.seekg(0);
-    in.read(data->data(), size);
-    if (in.gcount() != size) throw Exception(Format(res::kCannotReadFile, fileName, std::strerror(errno)));
-  }
+  if (!sarvane::ReadWholeFile(fileName, *data))
+    throw Exception(Format(res::kCannotReadFile, fileName, std::strerror(errno)));
   return data;
 }
 
