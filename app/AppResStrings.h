@@ -3,6 +3,12 @@
 
 namespace sarvane::app {
 
+// The maker, shown on the About tab; its home page is also the default
+// allowed address of the URL limit.
+inline constexpr char kMakerName[] = "Sarvane Project";
+inline constexpr char kMakerHomePage[] = "https://sarvane.example.org/";
+inline constexpr char kMakerMail[] = "support@sarvane.example.org";
+
 inline constexpr char kSCannotWriteFile[] = "%s に書き込めません";
 
 // The lock job's status line: the input's file name followed by one of these.

@@ -14,10 +14,12 @@
 #include <string>
 #include <string_view>
 
+#include "app/AppResStrings.h"
+
 namespace sarvane::app {
 
 // Allowed address of the URL limit until the user types another.
-inline constexpr char kDefaultLockURL[] = "https://sarvane.example.org/";
+inline constexpr const char* kDefaultLockURL = kMakerHomePage;
 
 // The passwords are XOR-ed with this byte in the file. It hides them from a
 // casual look and is no protection. A C0 control byte is used because no

@@ -33,10 +33,6 @@ class QCloseEvent;
 
 namespace sarvane::app {
 
-// The maker shown on the About tab.
-inline constexpr char kMakerName[] = "Sarvane Project";
-inline constexpr char kMakerHomePage[] = "https://sarvane.example.org/";
-inline constexpr char kMakerMail[] = "support@sarvane.example.org";
 inline constexpr char kVersionText[] = "Ver0.11b";
 inline constexpr char kApplicationTitle[] = "Sarvane";
 inline constexpr char kSingleInstanceName[] = "Ident2592";
