@@ -36,6 +36,9 @@ void TzkCustomPDFDocument::InitDocument() {
   objectNumberLimit_ = 0;
   largestSize_ = 0;
   readDepth_ = 0;
+  readingObjects_.clear();
+  unreadableStreams_.clear();
+  expansionBudget_ = expansionLimit_ = kExpansionAllowance;
   ResetWriterState();
   InitLoadingState();
 }

@@ -5,13 +5,16 @@
 //
 // The operations live in unit files of their own:
 //   zkCstPDFDoc.cpp   document number, state set-up and release
-//   zkPDFDocXRef.cpp  opening: cross-reference, object streams, and the
-//                     loading routines (Collect, LoadObjectCopy, ResolveDeep, ...)
+//   zkPDFDocXRef.cpp  opening: cross-reference chain, trailer, object streams
+//   zkPDFDocCollect.cpp  reading one object, fetching, collecting into the
+//                     store, copying trees (LoadObjectCopy, ResolveDeep, ...)
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "pdf/document/zkComponent.h"
@@ -124,6 +127,12 @@ class TzkCustomPDFDocument : public TzkComponent {
   static constexpr int kMaxReferenceHops = 64;
   static constexpr int kMaxResolveDepth = 256;
   static constexpr int kMaxReadDepth = 16;
+  // Copies that resolve references may make, for one loaded document, this
+  // many nodes per object of the file plus the allowance, and no more: a
+  // file whose objects share each other can describe trees far larger than
+  // itself.
+  static constexpr int64_t kExpansionPerObject = 16;
+  static constexpr int64_t kExpansionAllowance = int64_t{1} << 20;
 
   // Reads the header, the cross-reference chain and the trailer entries,
   // unpacks object streams and resolves the encryption dictionary; sets
@@ -142,8 +151,11 @@ class TzkCustomPDFDocument : public TzkComponent {
   // nullptr for position 0 or a position outside the file. With an expected
   // number (and generation, when not negative) a header for another object
   // counts as "not in the file" and is reported through OnWarning.
+  // Stream data is measured by /Length, else /Length1, else by the first
+  // "endstream" before the next object; when none of them finds it the data
+  // is left empty and StreamDataMissing tells so (a save then fails).
   // lengthRepaired tells whether the stream data was read without a valid
-  // /Length (corrected, /Length1, or left empty).
+  // /Length.
   std::unique_ptr<TzkPDFIndirectObject> ReadIndirectObjectAt(int64_t position, int32_t expectedNumber = -1,
                                                              int32_t expectedGeneration = -1,
                                                              bool* lengthRepaired = nullptr);
@@ -161,6 +173,21 @@ class TzkCustomPDFDocument : public TzkComponent {
   TzkPDFObjectPtr ResolveDeep(const TzkPDFObject* object);
   // Lowers the use counts of the objects the object refers to directly.
   void ReleaseReferences(const TzkPDFObject* object);
+  // Whether the object is a stream of this document's file whose data could
+  // not be located: it cannot be written.
+  bool StreamDataMissing(const TzkPDFIndirectObject& object) const;
+
+  // How a resolved copy treats what it meets.
+  struct TzkCopyOptions {
+    bool CountUses = false;         // raise the use count of every object a reference leads to
+    bool CycleAsReference = false;  // a reference back into its own chain stays one (else null)
+    bool AnyGeneration = false;     // a reference takes the object whatever its generation
+  };
+  // The one routine that copies a tree with its references replaced by
+  // copies of what they refer to (from the store, else read from the file);
+  // a reference to a missing object becomes null. Bounded in depth and by
+  // the document's expansion budget; past either it raises EPDFException.
+  TzkPDFObjectPtr CopyResolved(const TzkPDFObject* object, const TzkCopyOptions& options);
 
   // Named destinations met under /Dest and /D while collecting.
   TzkNamedDestinationLookup NamedDestinationLookup;
@@ -265,7 +292,7 @@ class TzkCustomPDFDocument : public TzkComponent {
   void StoreTableSection(int64_t offset);
   void StoreStreamSection(int64_t offset);
   std::string DecodedStreamData(TzkPDFStreamObject& stream);
-  void UnpackObjectStream(int32_t streamNumber);
+  void UnpackObjectStream(int32_t streamNumber, std::vector<TzkPDFIndirectObject*>& toWalk);
   void SettleIdentifier();
   void CheckObjectNumber(int64_t objectNumber) const;
   // Loading.
@@ -274,8 +301,25 @@ class TzkCustomPDFDocument : public TzkComponent {
   TzkPDFIndirectObject* StoreRead(std::unique_ptr<TzkPDFIndirectObject> object, bool lengthRepaired);
   TzkPDFObject* CollectReferenceStep(TzkPDFIndirectReference* reference);
   void ApplyDestinationRule(TzkPDFDictObject& dict, int32_t index);
-  TzkPDFObjectPtr ResolveDeepAt(const TzkPDFObject* object, int depth,
-                                std::unordered_set<int64_t>& path);
+  struct StreamExtent {
+    int64_t Length;
+    bool Repaired;  // not measured by /Length
+    bool Found;     // false: no data could be located
+  };
+  StreamExtent LocateStreamData(TzkPDFStreamObject& stream, int64_t start);
+  std::optional<int64_t> DeclaredStreamLength(TzkPDFDictObject& dict, std::string_view key, int64_t start);
+  // An object fetched for reading: stored, or read from the file and owned here.
+  struct TzkFetched {
+    TzkPDFIndirectObject* Object = nullptr;
+    std::unique_ptr<TzkPDFIndirectObject> Owned;
+    bool LengthRepaired = false;
+  };
+  TzkFetched FetchObject(const TzkPDFIndirectReference& reference, bool anyGeneration);
+  struct TreeCopy;
+  void ResetExpansionBudget();
+  // Pays for nodes made while expanding object expanding; raises past the budget.
+  void SpendExpansionBudget(int32_t expanding, int64_t nodes = 1);
+  static int64_t CountDirectNodes(const TzkPDFObject& object);
 
   // Properties.
   TzkPDFVersion pdfVersion_ = pvPDF14;
@@ -316,6 +360,9 @@ class TzkCustomPDFDocument : public TzkComponent {
   int32_t largestSize_ = 0;
   int readDepth_ = 0;
   std::unordered_set<int32_t> readingObjects_;  // objects whose read is under way
+  std::unordered_set<int32_t> unreadableStreams_;  // streams whose data was not found
+  int64_t expansionBudget_ = kExpansionAllowance;
+  int64_t expansionLimit_ = kExpansionAllowance;
 
   // Loading, pages, information (zkPDFDocLoad, zkPDFDocPassword).
   struct TzkInherited;
@@ -323,18 +370,25 @@ class TzkCustomPDFDocument : public TzkComponent {
   void ClearLoadingState();
   void ReadDocument();
   void ReadCatalog();
+  // Page-tree nodes met so far: a page maps to its page object, an
+  // intermediate node to nullptr.
+  using TzkPageNodesSeen = std::unordered_map<int32_t, TzkPDFIndirectObject*>;
   void WalkPageNode(const TzkPDFIndirectReference& node, const std::vector<TzkInherited>* inherited, int depth,
-                    std::unordered_set<int32_t>& path, std::unordered_set<int32_t>& seen);
+                    std::unordered_set<int32_t>& path, TzkPageNodesSeen& seen);
+  bool IsPagesNode(const TzkPDFDictObject& dict) const;
+  void CollectPageEntries(TzkPDFDictObject& page);
+  void AddRepeatedPage(const TzkPDFIndirectObject& page);
+  TzkPDFIndirectReference StoreDirectPageNode(const TzkPDFObject& node);
   void ReadInformation();
   void ReadDestinationDictionary(TzkPDFObject* dests);
   void ReadNameDictionary(TzkPDFObject* names);
   void ReadNameTreeNode(TzkPDFObject* node, int depth, std::unordered_set<int32_t>& path,
                         std::unordered_set<int32_t>& seen);
   void AddNamedDestination(std::string name, const TzkPDFObject* value);
-  // Most objects one detached copy may hold.
-  static constexpr int kDetachedCopyBudget = 1 << 20;
+  // A copy of what the object stands for, references followed through the
+  // store or the file, without counting uses: for values the document keeps
+  // in records of its own rather than as objects to write.
   TzkPDFObjectPtr DetachedCopy(const TzkPDFObject* object);
-  TzkPDFObjectPtr DetachedCopy(const TzkPDFObject* object, int depth, int& budget);
   void SortNamedDestinations();
   const sarvane::pdf::TzkPDFArrayObject& PageBox(int page);
   void IOProgress(int percentage);

@@ -15,6 +15,9 @@ constexpr std::string_view kXRefEntriesBeyondData = "Cross-reference section lis
 constexpr std::string_view kXRefObjectNumber = "Invalid object number in cross-reference (%d)";
 constexpr std::string_view kObjectStreamValue = "Invalid object stream entry %s";
 constexpr std::string_view kNestingTooDeep = "Objects nested deeper than %d levels";
+constexpr std::string_view kExpansionTooLarge =
+    "Objects share each other too often: expanding object %d passed %d copied objects";
+constexpr std::string_view kStreamDataMissing = "File is corrupted (the data of stream object %d cannot be found)";
 
 // Status messages.
 constexpr std::string_view kReadingXRefTable = "Reading Cross-Reference Table";
@@ -28,6 +31,7 @@ constexpr std::string_view kXRefLoop = "Cross-reference section at offset %d is 
 constexpr std::string_view kXRefNotFound = "No cross-reference section at offset %d";
 constexpr std::string_view kObjectStreamSkipped = "Object stream %d not unpacked: %s";
 constexpr std::string_view kStreamLengthRepaired = "Stream data of object %d read without a valid /Length";
+constexpr std::string_view kStreamDataNotFound = "Stream data of object %d not found after offset %d";
 
 // Writing.
 constexpr std::string_view kSavingFile = "Saving File %s";
@@ -51,6 +55,9 @@ constexpr std::string_view kDocumentReadComplete = "Document read complete. Page
 constexpr std::string_view kPageNodeMissing = "Page tree node %d is not in the file";
 constexpr std::string_view kPageTreeCycle = "Page tree node %d is its own ancestor";
 constexpr std::string_view kPageTreeTooDeep = "Page tree nested deeper than %d levels";
+constexpr std::string_view kPageNodeNotDictionary = "Unexpected PDF object encountered (page tree node %d is not a dictionary)";
+constexpr std::string_view kPageKidInvalid = "Unexpected PDF object encountered (item %d of /Kids of page tree node %d)";
+constexpr std::string_view kCatalogMissing = "File is corrupted (the catalog, object %d, is not in the file)";
 constexpr std::string_view kPageNodeRepeated = "Page tree node %d listed more than once; repeat skipped";
 constexpr std::string_view kNameTreeCycle = "Name tree node %d is its own ancestor";
 constexpr std::string_view kNameTreeTooDeep = "Name tree nested deeper than %d levels";

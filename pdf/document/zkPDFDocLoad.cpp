@@ -137,49 +137,6 @@ void TzkCustomPDFDocument::ReadDocument() {
   if (OnEndRead) OnEndRead(this);
 }
 
-// A copy of what the object stands for, references followed through the
-// store or the file, without counting uses: for values the document keeps
-// in records of its own rather than as objects to write.
-TzkPDFObjectPtr TzkCustomPDFDocument::DetachedCopy(const TzkPDFObject* object, int depth, int& budget) {
-  if (!object) return nullptr;
-  if (--budget < 0 || depth > kMaxTreeDepth) throw EPDFException(Format(res::kNestingTooDeep, kMaxTreeDepth));
-  switch (object->Kind()) {
-    case sarvane::pdf::okArray: {
-      const auto& array = *static_cast<const TzkPDFArrayObject*>(object);
-      auto result = std::make_unique<TzkPDFArrayObject>();
-      for (int32_t i = 0; i < array.Count(); ++i) result->Add(DetachedCopy(array.ItemAt(i), depth + 1, budget));
-      return result;
-    }
-    case sarvane::pdf::okDictionary: {
-      const auto& dict = *static_cast<const TzkPDFDictObject*>(object);
-      auto result = std::make_unique<TzkPDFDictObject>();
-      for (int32_t i = 0; i < dict.Count(); ++i) {
-        result->AddValue(dict.KeyAt(i)->Text(), DetachedCopy(dict.ValueAt(i), depth + 1, budget));
-      }
-      return result;
-    }
-    case sarvane::pdf::okIndirectReference: {
-      const auto& ref = *static_cast<const TzkPDFIndirectReference*>(object);
-      TzkPDFIndirectObject* target = store_->Find(&ref);
-      if (!target && ref.DocumentNumber() == documentNumber_) target = store_->Find(documentNumber_, ref.ObjectNumber(), 0);
-      std::unique_ptr<TzkPDFIndirectObject> read;
-      if (!target && ref.DocumentNumber() == documentNumber_ && ref.ObjectNumber() > 0 && reader_) {
-        read = ReadIndirectObjectAt(ObjectOffset(ref.ObjectNumber()), ref.ObjectNumber());
-        target = read.get();
-      }
-      if (!target) return std::make_unique<sarvane::pdf::TzkPDFNullObject>();
-      return DetachedCopy(target->Value(), depth + 1, budget);
-    }
-    default:
-      return object->Clone();
-  }
-}
-
-TzkPDFObjectPtr TzkCustomPDFDocument::DetachedCopy(const TzkPDFObject* object) {
-  int budget = kDetachedCopyBudget;
-  return DetachedCopy(object, 0, budget);
-}
-
 void TzkCustomPDFDocument::ReadInformation() {
   TzkPDFObjectPtr pending = std::move(pendingInfo_);
   if (!trailer_.Information || !info_->IsEmpty()) return;
@@ -194,11 +151,10 @@ void TzkCustomPDFDocument::ReadCatalog() {
   ReadInformation();
 
   const int32_t root = trailer_.RootNumber;
-  TzkPDFIndirectObject* held = root > 0 ? store_->Find(documentNumber_, root, 0) : nullptr;
-  std::unique_ptr<TzkPDFIndirectObject> fresh;
-  if (!held && root > 0) fresh = ReadIndirectObjectAt(ObjectOffset(root), root);
-  TzkPDFIndirectObject* catalogObject = held ? held : fresh.get();
-  if (!catalogObject) throw EPDFFileCorruptedError();
+  TzkFetched fetched = FetchObject(TzkPDFIndirectReference(documentNumber_, 0, root), true);
+  TzkPDFIndirectObject* held = fetched.Owned ? nullptr : fetched.Object;
+  TzkPDFIndirectObject* catalogObject = fetched.Object;
+  if (!catalogObject) throw EPDFFileCorruptedError(Format(res::kCatalogMissing, root));
   auto* catalog = catalogObject->Value()->As<TzkPDFDictObject>();
   if (!catalog) throw EUnexpectedObjectError();
 
@@ -228,7 +184,7 @@ void TzkCustomPDFDocument::ReadCatalog() {
   if (!pagesRef) throw EUnexpectedObjectError();
   {
     std::unordered_set<int32_t> path;
-    std::unordered_set<int32_t> seen;
+    TzkPageNodesSeen seen;
     WalkPageNode(*pagesRef, nullptr, 0, path, seen);
   }
   IOProgress(75);
@@ -309,33 +265,32 @@ void TzkCustomPDFDocument::ReadCatalog() {
 
 void TzkCustomPDFDocument::WalkPageNode(const TzkPDFIndirectReference& nodeRef,
                                         const std::vector<TzkInherited>* inherited, int depth,
-                                        std::unordered_set<int32_t>& path, std::unordered_set<int32_t>& seen) {
+                                        std::unordered_set<int32_t>& path, TzkPageNodesSeen& seen) {
   if (depth > kMaxTreeDepth) throw EPDFFileCorruptedError(Format(res::kPageTreeTooDeep, kMaxTreeDepth));
   const int32_t number = nodeRef.ObjectNumber();
   if (path.count(number)) throw EPDFFileCorruptedError(Format(res::kPageTreeCycle, number));
-  if (!seen.insert(number).second) {
-    Warning(Format(res::kPageNodeRepeated, number));
+  if (auto it = seen.find(number); it != seen.end()) {
+    // A page listed again is a page again, as every reader counts it; an
+    // intermediate node listed again would repeat a whole subtree.
+    if (it->second) {
+      AddRepeatedPage(*it->second);
+    } else {
+      Warning(Format(res::kPageNodeRepeated, number));
+    }
     return;
   }
 
-  TzkPDFIndirectObject* held = store_->Find(&nodeRef);
-  if (!held && nodeRef.DocumentNumber() == documentNumber_ && number > 0) {
-    held = store_->Find(documentNumber_, number, 0);
-  }
-  std::unique_ptr<TzkPDFIndirectObject> fresh;
-  if (!held && number > 0 && nodeRef.DocumentNumber() == documentNumber_) {
-    bool repaired = false;
-    fresh = ReadIndirectObjectAt(ObjectOffset(number), number, -1, &repaired);
-  }
-  TzkPDFIndirectObject* node = held ? held : fresh.get();
+  TzkFetched fetched = FetchObject(nodeRef, true);
+  TzkPDFIndirectObject* node = fetched.Object;
   if (!node) throw EPDFFileCorruptedError(Format(res::kPageNodeMissing, number));
 
   auto* dict = node->Value()->As<TzkPDFDictObject>();
-  const TzkPDFObject* type = dict ? store_->Resolve(dict->Lookup("/Type")) : nullptr;
+  if (!dict) throw EUnexpectedObjectError(Format(res::kPageNodeNotDictionary, number));
 
-  if (NameIs(type, "/Page")) {
+  if (!IsPagesNode(*dict)) {
     node->IncUseCount();
-    TzkPDFIndirectObject* page = held ? held : store_->Store(std::move(fresh));
+    TzkPDFIndirectObject* page = fetched.Owned ? StoreRead(std::move(fetched.Owned), fetched.LengthRepaired) : node;
+    seen.emplace(number, page);
     // The writer gives every page its new parent; article beads refer to
     // threads that are not carried over.
     RemoveAll(*dict, "/Parent");
@@ -345,15 +300,12 @@ void TzkCustomPDFDocument::WalkPageNode(const TzkPDFIndirectReference& nodeRef,
         if (dict->IndexOfKey(entry.Key) < 0) dict->AddValue(entry.Key, entry.Value->Clone());
       }
     }
-    for (int32_t i = 0; i < dict->Count(); ++i) {
-      if (dict->KeyAt(i)->Text() == "/Annots") continue;
-      Collect(dict->ValueAt(i));
-    }
+    CollectPageEntries(*dict);
     pages_.push_back(page);
     return;
   }
-
-  if (!NameIs(type, "/Pages")) throw sarvane::pdf::EUnexpectedError();
+  seen.emplace(number, nullptr);
+  TzkPDFIndirectObject* held = fetched.Owned ? nullptr : node;
 
   TzkPDFObject* kidsValue = dict->Lookup("/Kids");
   TzkPDFObjectPtr kidsCopy;
@@ -383,13 +335,54 @@ void TzkCustomPDFDocument::WalkPageNode(const TzkPDFIndirectReference& nodeRef,
 
   path.insert(number);
   for (int32_t i = 0; i < kids->Count(); ++i) {
-    const auto* kid = ObjectAs<TzkPDFIndirectReference>(kids->ItemAt(i));
-    if (!kid) throw EUnexpectedObjectError();
-    WalkPageNode(*kid, &level, depth + 1, path, seen);
+    TzkPDFObject* item = kids->ItemAt(i);
+    if (const auto* kid = ObjectAs<TzkPDFIndirectReference>(item)) {
+      WalkPageNode(*kid, &level, depth + 1, path, seen);
+    } else if (ObjectAs<TzkPDFDictObject>(item)) {
+      // A node written directly into /Kids becomes an object of its own.
+      const TzkPDFIndirectReference own = StoreDirectPageNode(*item);
+      WalkPageNode(own, &level, depth + 1, path, seen);
+    } else {
+      throw EUnexpectedObjectError(Format(res::kPageKidInvalid, i, number));
+    }
   }
   path.erase(number);
   // Intermediate nodes are not written: the writer builds a new page tree.
   if (held) held->SetUseCount(0);
+}
+
+bool TzkCustomPDFDocument::IsPagesNode(const TzkPDFDictObject& dict) const {
+  // Writers that leave out /Type still give an intermediate node its /Kids.
+  const TzkPDFObject* type = store_->Resolve(const_cast<TzkPDFDictObject&>(dict).Lookup("/Type"));
+  if (NameIs(type, "/Pages")) return true;
+  if (NameIs(type, "/Page")) return false;
+  return dict.Lookup("/Kids") != nullptr;
+}
+
+void TzkCustomPDFDocument::CollectPageEntries(TzkPDFDictObject& page) {
+  // Annotations are collected once every page is known.
+  for (int32_t i = 0; i < page.Count(); ++i) {
+    if (page.KeyAt(i)->Text() == "/Annots") continue;
+    Collect(page.ValueAt(i));
+  }
+}
+
+void TzkCustomPDFDocument::AddRepeatedPage(const TzkPDFIndirectObject& page) {
+  // A page has one /Parent, so the repeat is written as a page object of
+  // its own with the same contents and resources.
+  TzkPDFObjectPtr copy = page.Value()->Clone();
+  SpendExpansionBudget(page.ObjectNumber(), CountDirectNodes(*copy));
+  auto object = std::make_unique<TzkPDFIndirectObject>(documentNumber_, std::move(copy), 0,
+                                                       store_->NewObjectNumber(), true);
+  TzkPDFIndirectObject* stored = store_->Store(std::move(object));
+  CollectPageEntries(stored->Value()->Cast<TzkPDFDictObject>());
+  pages_.push_back(stored);
+}
+
+TzkPDFIndirectReference TzkCustomPDFDocument::StoreDirectPageNode(const TzkPDFObject& node) {
+  const int32_t number = store_->NewObjectNumber();
+  store_->Store(std::make_unique<TzkPDFIndirectObject>(documentNumber_, node.Clone(), 0, number));
+  return TzkPDFIndirectReference(documentNumber_, 0, number);
 }
 
 // ------------------------------------------------------ named destinations

@@ -216,7 +216,7 @@ TEST_F(LoadTest, DamagedStructuresEndInExceptions) {
   const Case cases[] = {
       {"root not in the file",
        [](PdfBuilder& b) { b.AddObject(2, "<< /Type /Pages /Kids [] /Count 0 >>"); }, "",
-       nullptr},
+       expectThrow(EPDFFileCorruptedError(), "File is corrupted (the catalog, object 1, is not in the file)")},
       {"kid not in the file",
        [](PdfBuilder& b) { b.AddObject(2, "<< /Type /Pages /Kids [3 0 R 44 0 R] /Count 2 >>");
                            b.AddObject(3, "<< /Type /Page /MediaBox [0 0 1 1] >>"); },
@@ -225,10 +225,15 @@ TEST_F(LoadTest, DamagedStructuresEndInExceptions) {
        [](PdfBuilder& b) { b.AddObject(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
                            b.AddObject(3, "<< /Type /Pages /Kids [2 0 R] /Count 1 >>"); },
        "", expectThrow(EPDFFileCorruptedError(), "Page tree node 2 is its own ancestor")},
-      {"node without /Type",
+      {"node that is not a dictionary",
        [](PdfBuilder& b) { b.AddObject(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
-                           b.AddObject(3, "<< /MediaBox [0 0 1 1] >>"); },
-       "", expectThrow(sarvane::pdf::EUnexpectedError(), "Unexpected Error")},
+                           b.AddObject(3, "[0 0 1 1]"); },
+       "", expectThrow(EUnexpectedObjectError(),
+                       "Unexpected PDF object encountered (page tree node 3 is not a dictionary)")},
+      {"kid of the wrong kind",
+       [](PdfBuilder& b) { b.AddObject(2, "<< /Type /Pages /Kids [7] /Count 1 >>"); }, "",
+       expectThrow(EUnexpectedObjectError(),
+                   "Unexpected PDF object encountered (item 0 of /Kids of page tree node 2)")},
       {"/Kids of the wrong kind",
        [](PdfBuilder& b) { b.AddObject(2, "<< /Type /Pages /Kids 5 /Count 1 >>"); }, "",
        expectThrow(EUnexpectedObjectError(), "Unexpected PDF object encountered")},
@@ -265,20 +270,25 @@ TEST_F(LoadTest, DamagedStructuresEndInExceptions) {
 }
 
 TEST_F(LoadTest, HostilePageTreesStayBounded) {
-  // A page listed twice is read once; a tree deeper than any real one ends
-  // in an exception instead of exhausting the stack.
+  // A page listed again is a page again (a page object of its own, as a
+  // page has one parent); an intermediate node listed again is skipped, and
+  // a tree deeper than any real one ends in an exception instead of
+  // exhausting the stack.
   const std::string repeated = Write("repeated.pdf", SimpleFile([](PdfBuilder& b) {
-    b.AddObject(2, "<< /Type /Pages /Kids [3 0 R 3 0 R 4 0 R] /Count 3 /MediaBox [0 0 10 10] >>");
-    b.AddObject(3, "<< /Type /Page >>");
+    b.AddObject(2, "<< /Type /Pages /Kids [3 0 R 3 0 R 4 0 R 4 0 R] /Count 4 /MediaBox [0 0 10 10] >>");
+    b.AddObject(3, "<< /Type /Page /Contents 5 0 R >>");
     b.AddObject(4, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+    b.AddObject(5, "<< /Length 3 >>\nstream\nq Q\nendstream");
   }));
   TzkPDFDocument doc;
   std::vector<std::string> warnings;
   doc.OnWarning = [&](TzkComponent*, const std::string& w) { warnings.push_back(w); };
   ASSERT_TRUE(doc.LoadDocument(repeated));
-  EXPECT_EQ(doc.PageCount(), 1);
-  EXPECT_EQ(warnings, (std::vector<std::string>{"Page tree node 3 listed more than once; repeat skipped",
-                                                "Page tree node 3 listed more than once; repeat skipped"}));
+  ASSERT_EQ(doc.PageCount(), 3);
+  EXPECT_NE(doc.Pages()[0], doc.Pages()[1]);
+  EXPECT_NE(doc.Pages()[1], doc.Pages()[2]);
+  EXPECT_EQ(doc.Pages()[2]->Value()->ToText(), doc.Pages()[0]->Value()->ToText());
+  EXPECT_EQ(warnings, (std::vector<std::string>{"Page tree node 4 listed more than once; repeat skipped"}));
 
   const std::string deep = Write("deep.pdf", SimpleFile([](PdfBuilder& b) {
     const int levels = 400;

@@ -204,6 +204,9 @@ void TzkCustomPDFDocument::WriteDocument(TzkStream& out) {
   for (const TzkPDFObjectStore* s : stores) {
     for (int32_t i = 0; i < s->ObjectCount(); ++i) {
       TzkPDFIndirectObject* object = s->ObjectAt(i);
+      // Writing a stream whose data was never found would lose it silently.
+      if (object->UseCount() > 0 && StreamDataMissing(*object))
+        throw EPDFFileCorruptedError(Format(res::kStreamDataMissing, object->ObjectNumber()));
       object->SetOutputNumber(object->UseCount() > 0 ? ++state.Counter : 0);
     }
   }

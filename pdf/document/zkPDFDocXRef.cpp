@@ -22,10 +22,6 @@ constexpr int32_t kMaxObjectNumber = 8388607;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-int64_t PathKey(int32_t objectNumber, int32_t generation) {
-  return (static_cast<int64_t>(objectNumber) << 16) ^ static_cast<uint16_t>(generation);
-}
-
 // The value of an integer object (32 or 64 bits), or nothing.
 bool IntegerValue(const TzkPDFObject* object, int64_t& value) {
   if (!object) return false;
@@ -90,6 +86,7 @@ void TzkCustomPDFDocument::OpenDocumentFile(std::shared_ptr<const std::string> f
     }
     SettleIdentifier();
     store_->SetHighestNumber(std::max({0, largestSize_ - 1, xref_.HighestObjectNumber()}));
+    ResetExpansionBudget();
 
     if (encrypted) {
       TzkPDFObjectPtr resolved = ResolveDeep(trailer_.Encryption.get());
@@ -360,20 +357,25 @@ void TzkCustomPDFDocument::SettleIdentifier() {
 
 // ---------------------------------------------------------- object streams
 
+// Every object stream is unpacked before any of their objects is walked: a
+// stream among them may keep its /Length in an object that sits later in
+// the same object stream, or in another one.
 void TzkCustomPDFDocument::UnpackObjectStreams() {
   objectStreamsPending_ = false;
   std::unordered_set<int32_t> unpacked;
+  std::vector<TzkPDFIndirectObject*> toWalk;
   const int32_t slots = xref_.StreamSlotCount();
   for (int32_t n = 0; n < slots; ++n) {
     const sarvane::pdf::TzkXRefStmItem* entry = xref_.StreamEntry(n);
     if (!entry || entry->Type != 2) continue;
     const int32_t streamNumber = entry->Field2;
     if (!unpacked.insert(streamNumber).second) continue;
-    UnpackObjectStream(streamNumber);
+    UnpackObjectStream(streamNumber, toWalk);
   }
+  for (TzkPDFIndirectObject* object : toWalk) Collect(object->Value());
 }
 
-void TzkCustomPDFDocument::UnpackObjectStream(int32_t streamNumber) {
+void TzkCustomPDFDocument::UnpackObjectStream(int32_t streamNumber, std::vector<TzkPDFIndirectObject*>& toWalk) {
   const int32_t offset = ObjectOffset(streamNumber);
   if (streamNumber <= 0 || offset <= 0) {
     Warning(Format(res::kObjectStreamSkipped, streamNumber, "not in the file"));
@@ -428,364 +430,16 @@ void TzkCustomPDFDocument::UnpackObjectStream(int32_t streamNumber) {
     TzkPDFObjectPtr value = inner.ReadObject();
     inner.Seek(resume);
     if (!value) continue;
+    if (trailer_.Information && trailer_.Information->ObjectNumber() == number && InformationHandler) {
+      InformationHandler(std::move(value));
+      continue;
+    }
     const auto* valueDict = value->As<TzkPDFDictObject>();
     const bool walked = !(valueDict && NameIs(store_->Resolve(valueDict->Lookup("/Type")), "/Pages"));
-    if (walked) Collect(value.get());
-    if (trailer_.Information && trailer_.Information->ObjectNumber() == number && InformationHandler) {
-      InformationHandler(value->Clone());
-      continue;
-    }
     auto indirect = std::make_unique<TzkPDFIndirectObject>(documentNumber_, std::move(value), 0, number);
     if (walked) indirect->IncUseCount();
-    store_->Store(std::move(indirect));
-  }
-}
-
-// ------------------------------------------------------- locating, reading
-
-int32_t TzkCustomPDFDocument::ObjectOffset(int32_t objectNumber) const {
-  return xref_.ObjectOffset(objectNumber);
-}
-
-std::unique_ptr<TzkPDFIndirectObject> TzkCustomPDFDocument::ReadIndirectObjectAt(int64_t position,
-                                                                                 int32_t expectedNumber,
-                                                                                 int32_t expectedGeneration,
-                                                                                 bool* lengthRepaired) {
-  if (lengthRepaired) *lengthRepaired = false;
-  if (!reader_ || position <= 0) return nullptr;
-  if (position >= reader_->Size()) {
-    Warning(Format(res::kObjectNotAtOffset, expectedNumber, position));
-    return nullptr;
-  }
-  // Stream lengths held in other objects make reads nest; only a hostile
-  // file nests them deeply.
-  if (readDepth_ >= kMaxReadDepth) return nullptr;
-  DepthScope depth(readDepth_);
-
-  TzkPDFStreamReader& r = *reader_;
-  r.Seek(position);
-  TzkPDFObjectPtr read = r.ReadObject();
-  if (!read || !read->IsIndirectObject()) throw EInvalidCast();
-  std::unique_ptr<TzkPDFIndirectObject> object(static_cast<TzkPDFIndirectObject*>(read.release()));
-  if ((expectedNumber >= 0 && object->ObjectNumber() != expectedNumber) ||
-      (expectedGeneration >= 0 && object->Generation() != expectedGeneration)) {
-    Warning(Format(res::kObjectNotAtOffset, expectedNumber, position));
-    return nullptr;
-  }
-  auto* stream = object->Value()->As<TzkPDFStreamObject>();
-  if (!stream) return object;
-
-  const int64_t streamPosition = r.Position();
-  TzkPDFDictObject& dict = stream->Dict();
-  // The length may be an object of its own: load it (and only it) first.
-  // A cross-reference stream is read before the objects are, so its length
-  // object is read for the moment only.
-  TzkPDFObjectPtr lengthCopy;
-  if (auto* lengthRef = ObjectAs<TzkPDFIndirectReference>(dict.Lookup("/Length"))) {
-    if (NameIs(dict.Lookup("/Type"), "/XRef")) {
-      lengthCopy = LoadObjectCopy(lengthRef);
-    } else {
-      CollectReference(lengthRef);
-    }
-    r.Seek(streamPosition);
-  }
-  const int32_t number = object->ObjectNumber();
-  const int32_t generation = object->Generation();
-  bool corrected = false;
-  try {
-    const TzkPDFIntegerObject* length =
-        lengthCopy ? lengthCopy->As<TzkPDFIntegerObject>() : store_->ResolveInteger(dict.Lookup("/Length"));
-    if (!length || length->Value() < 0) throw EInvalidCast();
-    int64_t declared = length->Value();
-    // A length running past the end of the file: take the data up to the
-    // first "endstream" instead of searching back from the end of the file.
-    const std::string_view data = r.Data();
-    if (declared > r.Size() - streamPosition) {
-      const size_t end = data.find("endstream", static_cast<size_t>(streamPosition));
-      if (end == std::string_view::npos) throw EInvalidCast();
-      declared = static_cast<int64_t>(end) - streamPosition;
-      corrected = true;
-    }
-    r.Seek(streamPosition);
-    bool searched = false;
-    stream->SetData(r.ReadStreamData(declared, number, generation, &searched));
-    corrected = corrected || searched;
-  } catch (const Exception&) {
-    corrected = true;
-    r.Seek(streamPosition);
-    const TzkPDFIntegerObject* length1 = nullptr;
-    try {
-      length1 = store_->ResolveInteger(dict.Lookup("/Length1"));
-    } catch (const Exception&) {
-      length1 = nullptr;
-    }
-    if (length1 && length1->Value() >= 0 && length1->Value() <= r.Size() - streamPosition) {
-      stream->SetData(r.ReadStreamData(length1->Value(), number, generation));
-    } else {
-      stream->SetData(std::make_unique<sarvane::pdf::TzkMemoryStream>());
-    }
-    Warning(Format(res::kStreamLengthRepaired, number));
-  }
-  if (lengthRepaired) *lengthRepaired = corrected;
-  return object;
-}
-
-std::unique_ptr<TzkPDFIndirectObject> TzkCustomPDFDocument::ReadObjectFromFile(int32_t objectNumber,
-                                                                               int32_t generation,
-                                                                               bool* lengthRepaired) {
-  if (lengthRepaired) *lengthRepaired = false;
-  const int32_t offset = ObjectOffset(objectNumber);
-  if (offset <= 0) return nullptr;
-  return ReadIndirectObjectAt(offset, objectNumber, generation, lengthRepaired);
-}
-
-TzkPDFIndirectObject* TzkCustomPDFDocument::StoreRead(std::unique_ptr<TzkPDFIndirectObject> object,
-                                                      bool lengthRepaired) {
-  TzkPDFIndirectObject* stored = store_->Store(std::move(object));
-  if (lengthRepaired) store_->SetLengthRepaired(stored, true);
-  return stored;
-}
-
-// ------------------------------------------------------------- collecting
-
-// The walk keeps its own stack: reference chains through a file (outline
-// siblings, page lists) can be far deeper than the machine stack allows.
-struct TzkCustomPDFDocument::WalkFrame {
-  TzkPDFObject* Container;  // an array or a dictionary
-  int32_t Index;
-};
-
-TzkPDFObject* TzkCustomPDFDocument::CollectReferenceStep(TzkPDFIndirectReference* reference) {
-  const int32_t number = reference->ObjectNumber();
-  if (number <= 0) {
-    Warning(Format(res::kInvalidObjectNumber, number));
-    return nullptr;
-  }
-  if (TzkPDFIndirectObject* found = store_->Find(reference)) {
-    found->IncUseCount();
-    return nullptr;
-  }
-  // Only this document's file can supply the object, and only when no
-  // version of the object is stored yet.
-  if (reference->DocumentNumber() != documentNumber_ || !reader_) return nullptr;
-  if (store_->Find(documentNumber_, number, 0)) return nullptr;
-  // An object whose own read asks for it (a stream measured by itself) is
-  // not read again inside that read.
-  if (readingObjects_.count(number)) return nullptr;
-  bool repaired = false;
-  std::unique_ptr<TzkPDFIndirectObject> read;
-  readingObjects_.insert(number);
-  try {
-    read = ReadObjectFromFile(number, reference->Generation(), &repaired);
-  } catch (...) {
-    readingObjects_.erase(number);
-    throw;
-  }
-  readingObjects_.erase(number);
-  if (!read) return nullptr;
-  if (TzkPDFIndirectObject* found = store_->Find(reference)) {
-    found->IncUseCount();
-    return nullptr;
-  }
-  // Stored before its value is walked, so that a cycle ends here.
-  read->IncUseCount();
-  TzkPDFIndirectObject* stored = StoreRead(std::move(read), repaired);
-  return stored->Value();
-}
-
-void TzkCustomPDFDocument::ApplyDestinationRule(TzkPDFDictObject& dict, int32_t index) {
-  if (!NamedDestinationLookup) return;
-  const std::string& key = dict.KeyAt(index)->Text();
-  if (key != "/Dest" && key != "/D") return;
-  if (key == "/D") {
-    // A remote, embedded or launch target names a destination elsewhere.
-    const TzkPDFObject* s = store_->Resolve(dict.Lookup("/S"));
-    if (NameIs(s, "/GoToR") || NameIs(s, "/GoToE") || NameIs(s, "/Launch")) return;
-  }
-  const TzkPDFObject* value = dict.ValueAt(index);
-  std::string name;
-  if (const auto* str = ObjectAs<TzkPDFStringObject>(value)) {
-    // A name written as a hexadecimal string is the bytes its digits denote.
-    name = str->IsHex() ? sarvane::pdf::HexToBytes(str->Content()) : str->Content();
-  } else if (const auto* nm = ObjectAs<TzkPDFNameObject>(value)) {
-    name = nm->BareName();
-  } else {
-    return;
-  }
-  if (const TzkPDFObject* destination = NamedDestinationLookup(name)) {
-    dict.PutValueAt(index, destination->Clone());
-  }
-}
-
-void TzkCustomPDFDocument::Collect(TzkPDFObject* object) {
-  std::vector<WalkFrame> stack;
-  // Starts the walk of one value; containers are pushed, references loaded.
-  auto visit = [&](TzkPDFObject* value, bool insideArray) {
-    while (value) {
-      switch (value->Kind()) {
-        case sarvane::pdf::okArray:
-        case sarvane::pdf::okDictionary:
-          stack.push_back({value, 0});
-          return;
-        case sarvane::pdf::okStream:
-          if (insideArray) {
-            Warning(res::kStreamInsideArray);
-            return;
-          }
-          stack.push_back({&static_cast<TzkPDFStreamObject*>(value)->Dict(), 0});
-          return;
-        case sarvane::pdf::okIndirectObject:
-          value = static_cast<TzkPDFIndirectObject*>(value)->Value();
-          break;
-        case sarvane::pdf::okIndirectReference:
-          // Gives the value of an object stored just now, or nothing; each
-          // round stores a new object, so a chain of references ends.
-          value = CollectReferenceStep(static_cast<TzkPDFIndirectReference*>(value));
-          break;
-        default:
-          return;
-      }
-      insideArray = false;
-    }
-  };
-  visit(object, false);
-  while (!stack.empty()) {
-    WalkFrame& frame = stack.back();
-    TzkPDFObject* container = frame.Container;
-    if (auto* array = container->As<TzkPDFArrayObject>()) {
-      if (frame.Index >= array->Count()) {
-        stack.pop_back();
-        continue;
-      }
-      TzkPDFObject* item = array->ItemAt(frame.Index++);
-      visit(item, true);
-      continue;
-    }
-    auto* dict = static_cast<TzkPDFDictObject*>(container);
-    if (frame.Index >= dict->Count()) {
-      stack.pop_back();
-      continue;
-    }
-    const int32_t index = frame.Index++;
-    TzkPDFObject* value = dict->ValueAt(index);
-    if (value && (value->IsString() || value->IsName())) {
-      ApplyDestinationRule(*dict, index);
-      continue;
-    }
-    visit(value, false);
-  }
-}
-
-void TzkCustomPDFDocument::CollectReference(TzkPDFIndirectReference* reference) { Collect(reference); }
-
-// --------------------------------------------------------------- copying
-
-TzkPDFObjectPtr TzkCustomPDFDocument::LoadObjectCopy(const TzkPDFIndirectReference* reference) {
-  if (!reference) return nullptr;
-  int32_t number = reference->ObjectNumber();
-  int32_t generation = reference->Generation();
-  int32_t documentNumber = reference->DocumentNumber();
-  for (int hop = 0; hop < kMaxReferenceHops; ++hop) {
-    std::unique_ptr<TzkPDFIndirectObject> ownRead;
-    TzkPDFIndirectObject* object = store_->Find(documentNumber, number, static_cast<uint16_t>(generation));
-    if (!object && documentNumber == documentNumber_ && number > 0 && reader_ &&
-        !store_->Find(documentNumber, number, 0)) {
-      ownRead = ReadObjectFromFile(number, generation, nullptr);
-      object = ownRead.get();
-      // A stream read here still brings what its dictionary refers to.
-      if (object && object->Value()->IsStream()) Collect(object->Value());
-    }
-    if (!object) return nullptr;
-    object->IncUseCount();
-    const auto* next = object->Value()->As<TzkPDFIndirectReference>();
-    if (!next) return object->Value()->Clone();
-    number = next->ObjectNumber();
-    generation = next->Generation();
-    documentNumber = next->DocumentNumber();
-  }
-  return nullptr;
-}
-
-TzkPDFObjectPtr TzkCustomPDFDocument::ResolveDeep(const TzkPDFObject* object) {
-  std::unordered_set<int64_t> path;
-  return ResolveDeepAt(object, 0, path);
-}
-
-TzkPDFObjectPtr TzkCustomPDFDocument::ResolveDeepAt(const TzkPDFObject* object, int depth,
-                                                    std::unordered_set<int64_t>& path) {
-  if (!object) return nullptr;
-  if (depth > kMaxResolveDepth) throw EPDFException(Format(res::kNestingTooDeep, kMaxResolveDepth));
-  switch (object->Kind()) {
-    case sarvane::pdf::okArray: {
-      const auto& array = *static_cast<const TzkPDFArrayObject*>(object);
-      auto result = std::make_unique<TzkPDFArrayObject>();
-      for (int32_t i = 0; i < array.Count(); ++i) result->Add(ResolveDeepAt(array.ItemAt(i), depth + 1, path));
-      return result;
-    }
-    case sarvane::pdf::okDictionary: {
-      const auto& dict = *static_cast<const TzkPDFDictObject*>(object);
-      auto result = std::make_unique<TzkPDFDictObject>();
-      for (int32_t i = 0; i < dict.Count(); ++i) {
-        result->Add(std::make_unique<TzkPDFNameObject>(dict.KeyAt(i)->Text()),
-                    ResolveDeepAt(dict.ValueAt(i), depth + 1, path));
-      }
-      return result;
-    }
-    case sarvane::pdf::okIndirectReference: {
-      const auto& ref = *static_cast<const TzkPDFIndirectReference*>(object);
-      const int64_t key = PathKey(ref.ObjectNumber(), ref.Generation());
-      if (path.count(key)) return ref.Clone();  // a reference back into its own chain
-      std::unique_ptr<TzkPDFIndirectObject> ownRead;
-      TzkPDFIndirectObject* target = store_->Find(&ref);
-      if (!target && ref.DocumentNumber() == documentNumber_ && ref.ObjectNumber() > 0 && reader_ &&
-          !store_->Find(documentNumber_, ref.ObjectNumber(), 0)) {
-        ownRead = ReadObjectFromFile(ref.ObjectNumber(), ref.Generation(), nullptr);
-        target = ownRead.get();
-      }
-      if (!target) return std::make_unique<sarvane::pdf::TzkPDFNullObject>();
-      target->IncUseCount();
-      path.insert(key);
-      TzkPDFObjectPtr result = ResolveDeepAt(target->Value(), depth + 1, path);
-      path.erase(key);
-      return result;
-    }
-    case sarvane::pdf::okIndirectObject:
-      return ResolveDeepAt(static_cast<const TzkPDFIndirectObject*>(object)->Value(), depth + 1, path);
-    default:
-      return object->Clone();
-  }
-}
-
-// -------------------------------------------------------------- releasing
-
-void TzkCustomPDFDocument::ReleaseReferences(const TzkPDFObject* object) {
-  if (!object) return;
-  switch (object->Kind()) {
-    case sarvane::pdf::okArray: {
-      const auto& array = *static_cast<const TzkPDFArrayObject*>(object);
-      for (int32_t i = 0; i < array.Count(); ++i) ReleaseReferences(array.ItemAt(i));
-      break;
-    }
-    case sarvane::pdf::okDictionary: {
-      const auto& dict = *static_cast<const TzkPDFDictObject*>(object);
-      for (int32_t i = 0; i < dict.Count(); ++i) ReleaseReferences(dict.ValueAt(i));
-      break;
-    }
-    case sarvane::pdf::okStream:
-      ReleaseReferences(&static_cast<const TzkPDFStreamObject*>(object)->Dict());
-      break;
-    case sarvane::pdf::okIndirectReference: {
-      TzkPDFIndirectObject* target = store_->Find(static_cast<const TzkPDFIndirectReference*>(object));
-      if (target && target->UseCount() > 0) target->DecUseCount();
-      break;
-    }
-    case sarvane::pdf::okIndirectObject: {
-      auto* indirect = const_cast<TzkPDFIndirectObject*>(static_cast<const TzkPDFIndirectObject*>(object));
-      if (indirect->UseCount() > 0) indirect->DecUseCount();
-      break;
-    }
-    default:
-      break;
+    TzkPDFIndirectObject* stored = store_->Store(std::move(indirect));
+    if (walked) toWalk.push_back(stored);
   }
 }
 

@@ -279,24 +279,32 @@ TEST(ReadIndirectObjectAt, StreamLengthIsRepairedAndRemembered) {
     std::string dict;  // without the data
     std::string expected;
     bool repaired;
+    std::string tail = "\nendstream";  // what follows the data
+    bool missing = false;
   } const cases[] = {
       {"right length", "<< /Length 10 >>", "0123456789", false},
-      // A corrected length takes the line end before "endstream" along.
-      {"too long", "<< /Length 15 >>", "0123456789\n", true},
-      {"too short", "<< /Length 4 >>", "0123456789\n", true},
-      {"past the end of the file", "<< /Length 99999999 >>", "0123456789\n", true},
+      // A searched length leaves the line end before "endstream" out.
+      {"too long", "<< /Length 15 >>", "0123456789", true},
+      {"too short", "<< /Length 4 >>", "0123456789", true},
+      {"past the end of the file", "<< /Length 99999999 >>", "0123456789", true},
       {"indirect length", "<< /Length 3 0 R >>", "0123456789", false},
-      {"missing length", "<< >>", "", true},
-      {"length of another kind", "<< /Length (ten) >>", "", true},
-      {"missing length object", "<< /Length 8 0 R >>", "", true},
+      {"missing length", "<< >>", "0123456789", true},
+      {"zero length with data", "<< /Length 0 >>", "0123456789", true},
+      {"length of another kind", "<< /Length (ten) >>", "0123456789", true},
+      {"missing length object", "<< /Length 8 0 R >>", "0123456789", true},
+      {"CR LF before endstream", "<< >>", "0123456789", true, "\r\nendstream"},
+      // The search stops at the next object: object 3 is not stream data.
+      {"damaged keyword keeps the declared length", "<< /Length 10 >>", "0123456789", true, "\nendstrem"},
+      {"damaged keyword and no length", "<< >>", "", true, "\nendstrem", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     PdfBuilder b;
     b.AddObject(1, "<< /Type /Catalog /S 2 0 R >>");
-    b.AddObject(2, c.dict + "\nstream\n0123456789\nendstream");
+    b.AddObject(2, c.dict + "\nstream\n0123456789" + c.tail);
     b.AddObject(3, "10");
-    b.FinishTable("/Size 4 /Root 1 0 R");
+    b.AddObject(4, "<< /Length 1 >>\nstream\nx\nendstream");
+    b.FinishTable("/Size 5 /Root 1 0 R");
     Opened o;
     o.Open(b.Data());
     TzkPDFIndirectObject* s = o.Load(2);
@@ -305,6 +313,7 @@ TEST(ReadIndirectObjectAt, StreamLengthIsRepairedAndRemembered) {
     ASSERT_NE(stream, nullptr);
     EXPECT_EQ(stream->DataBytes(), c.expected);
     EXPECT_EQ(o.doc->ObjectStore().LengthRepaired(s), c.repaired);
+    EXPECT_EQ(o.doc->StreamDataMissing(*s), c.missing);
   }
 }
 

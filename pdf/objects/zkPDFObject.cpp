@@ -58,6 +58,15 @@ std::string TzkPDFStringObject::Content() const {
   return text_.substr(1, text_.size() - 2);
 }
 
+std::optional<int64_t> IntegerOf(const TzkPDFObject* object) {
+  if (!object) return std::nullopt;
+  if (const auto* i = object->As<TzkPDFIntegerObject>()) return i->Value();
+  if (const auto* i = object->As<TzkPDFInt64Object>()) return i->Value();
+  return std::nullopt;
+}
+
+std::string TzkPDFStringObject::Bytes() const { return hex_ ? HexToBytes(Content()) : Content(); }
+
 std::u16string TzkPDFStringObject::UnicodeValue() const {
   const std::string content = Content();
   if (hex_) return DecodeTextHex(content);

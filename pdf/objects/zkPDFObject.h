@@ -3,6 +3,7 @@
 // fixed one-byte kind code. Containers own what they hold.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -106,6 +107,10 @@ const T* ObjectAs(const TzkPDFObject* object) {
   return object ? object->As<T>() : nullptr;
 }
 
+// The value of an integer of either width; nothing for an absent object or
+// one of another kind.
+std::optional<int64_t> IntegerOf(const TzkPDFObject* object);
+
 class TzkPDFBooleanObject : public TzkPDFObject {
  public:
   static constexpr uint8_t kKind = okBoolean;
@@ -176,6 +181,9 @@ class TzkPDFStringObject : public TzkPDFObject {
   bool IsHex() const { return hex_ != 0; }
   // The text without its delimiters.
   std::string Content() const;
+  // The bytes the string stands for: the content of a literal string, the
+  // bytes the digits of a hexadecimal one denote.
+  std::string Bytes() const;
   // The text as UTF-16: FEFF hexadecimal text decoded, other text converted
   // from the system code page. A literal string that starts with the bytes
   // FE FF (what a decrypted hexadecimal string becomes) is read as UTF-16BE.

@@ -394,6 +394,37 @@ std::unique_ptr<TzkMemoryStream> TzkPDFStreamReader::ReadStreamData(int64_t leng
   return result;
 }
 
+int64_t TzkPDFStreamReader::ReadStreamStart() {
+  SkipWhitespace();
+  if (ReadText(6) != "stream") throw EStreamReadError();
+  const size_t size = data_.size();
+  while (pos_ < size && (data_[pos_] == ' ' || data_[pos_] == '\t')) ++pos_;
+  if (pos_ < size && data_[pos_] == '\r') ++pos_;
+  if (pos_ < size && data_[pos_] == '\n') ++pos_;
+  return static_cast<int64_t>(pos_);
+}
+
+bool TzkPDFStreamReader::EndStreamFollows(int64_t position) const {
+  if (position < 0 || position > Size()) return false;
+  size_t p = static_cast<size_t>(position);
+  while (p < data_.size() && IsWhitespace(data_[p])) ++p;
+  return data_.substr(p, kEndStream.size()) == kEndStream;
+}
+
+std::unique_ptr<TzkMemoryStream> TzkPDFStreamReader::TakeStreamData(int64_t start, int64_t length,
+                                                                   int32_t objectNumber, int32_t generation) {
+  Seek(start);
+  const size_t s = pos_;
+  const size_t len = std::min(static_cast<size_t>(std::max<int64_t>(length, 0)), data_.size() - s);
+  auto result = std::make_unique<TzkMemoryStream>();
+  result->Bytes().assign(data_.data() + s, len);
+  if (decrypt_) Decrypt(result->Bytes(), objectNumber, generation);
+  pos_ = s + len;
+  SkipWhitespace();
+  if (PeekText(static_cast<int64_t>(kEndStream.size())) == kEndStream) Skip(static_cast<int64_t>(kEndStream.size()));
+  return result;
+}
+
 int32_t TzkPDFStreamReader::ReadHeader() {
   Seek(0);
   const std::string_view t = ReadToken();

@@ -90,6 +90,17 @@ class TzkPDFStreamReader {
   std::unique_ptr<TzkMemoryStream> ReadStreamData(int64_t length, int32_t objectNumber, int32_t generation,
                                                   bool* lengthCorrected = nullptr);
 
+  // The pieces of ReadStreamData for a caller that finds the length itself:
+  // the position of the first data byte after "stream" and its line end
+  // (EStreamReadError when "stream" does not follow); whether "endstream"
+  // follows position after white space; the bytes of [start, start + length)
+  // decrypted for the object, the reader left after "endstream" when it
+  // follows and at the end of the data otherwise.
+  int64_t ReadStreamStart();
+  bool EndStreamFollows(int64_t position) const;
+  std::unique_ptr<TzkMemoryStream> TakeStreamData(int64_t start, int64_t length, int32_t objectNumber,
+                                                  int32_t generation);
+
   // -- file level
   // The minor version 0..7 of the "%PDF-1.x" header at byte 0.
   int32_t ReadHeader();
