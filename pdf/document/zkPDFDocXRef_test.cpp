@@ -223,6 +223,46 @@ TEST(UnpackObjectStreams, StoresTheLiveObjectsOfEveryStream) {
   }
 }
 
+TEST(UnpackObjectStreams, AStreamLengthInAnyObjectStreamIsResolved) {
+  // Object 2 (compressed) refers to stream 6, whose /Length is object 3:
+  // later in the same object stream, or in another object stream read after.
+  for (const bool sameStream : {true, false}) {
+    SCOPED_TRACE(sameStream ? "same object stream" : "another object stream");
+    PdfBuilder b;
+    b.AddObject(1, "<< /Type /Catalog /Pages 4 0 R >>");
+    b.AddObject(6, "<< /Length 3 0 R >>\nstream\nhello world\nendstream");
+    int64_t first = 0;
+    std::vector<std::array<uint64_t, 3>> rows;
+    if (sameStream) {
+      const std::string data =
+          ObjStmData({{2, "<< /FontFile 6 0 R >>"}, {4, "<< /Type /Pages /Kids [] /Count 0 >>"}, {3, "11"}}, first);
+      b.AddStream(5, "/Type /ObjStm /N 3 /First " + std::to_string(first), data);
+      rows = {{0, 0, 0}, {1, static_cast<uint64_t>(b.OffsetOf(1)), 0}, {2, 5, 0}, {2, 5, 2}, {2, 5, 1},
+              {1, static_cast<uint64_t>(b.OffsetOf(5)), 0}, {1, static_cast<uint64_t>(b.OffsetOf(6)), 0}};
+    } else {
+      const std::string data =
+          ObjStmData({{2, "<< /FontFile 6 0 R >>"}, {4, "<< /Type /Pages /Kids [] /Count 0 >>"}}, first);
+      b.AddStream(5, "/Type /ObjStm /N 2 /First " + std::to_string(first), data);
+      const std::string later = ObjStmData({{3, "11"}}, first);
+      b.AddStream(7, "/Type /ObjStm /N 1 /First " + std::to_string(first), later);
+      rows = {{0, 0, 0}, {1, static_cast<uint64_t>(b.OffsetOf(1)), 0}, {2, 5, 0}, {2, 7, 0}, {2, 5, 1},
+              {1, static_cast<uint64_t>(b.OffsetOf(5)), 0}, {1, static_cast<uint64_t>(b.OffsetOf(6)), 0},
+              {1, static_cast<uint64_t>(b.OffsetOf(7)), 0}};
+    }
+    const int32_t xrefNumber = static_cast<int32_t>(rows.size());
+    const std::string file = XRefStreamFile(rows, {1, 4, 2}, "/Size " + std::to_string(xrefNumber), false, b,
+                                            xrefNumber);
+    Opened o;
+    o.Open(file);
+    TzkPDFIndirectObject* stream = o.Stored(6);
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(stream->Value()->Cast<TzkPDFStreamObject>().DataBytes(), "hello world");
+    // Measured by its own /Length, not found by a search.
+    EXPECT_FALSE(o.doc->ObjectStore().LengthRepaired(stream));
+    EXPECT_TRUE(o.warnings.empty()) << o.warnings.front();
+  }
+}
+
 TEST(UnpackObjectStreams, AnUpdatedObjectIsNotTakenFromTheOldStream) {
   // Original: objects 2 and 3 in object stream 4. Update: 2 rewritten at an
   // offset, and the update's cross-reference stream lists 2 only.
