@@ -42,11 +42,7 @@ TzkUserPermissions PermissionsFromSettings(const TSettings& s) {
   return p;
 }
 
-std::string VersionText(TzkPDFVersion version) {
-  int minor = static_cast<int>(version);
-  if (minor < 0 || minor > 7) minor = 4;
-  return std::string("1.") + char('0' + minor);
-}
+std::string VersionText(TzkPDFVersion version) { return std::string(sarvane::pdf::doc::PDFVersionText(version)); }
 
 namespace {
 

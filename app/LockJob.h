@@ -39,7 +39,7 @@ enum TFailure : int {
 // high-resolution print with it).
 sarvane::pdf::TzkUserPermissions PermissionsFromSettings(const TSettings& settings);
 
-// "1.0" … "1.7" for pvPDF10 … pvPDF17.
+// "1.0" … "1.8" and "2.0" for pvPDF10 … pvPDF20.
 std::string VersionText(sarvane::pdf::doc::TzkPDFVersion version);
 
 // The byte procedure of the header-version step, from one open file to

@@ -91,7 +91,7 @@ constexpr const char* kPageLayouts[] = {"plNone", "plSinglePage", "plOneColumn",
 
 std::string DescribeDocument(TzkPDFDocument& doc, const std::vector<std::string>& warnings) {
   std::string out = "{\"version\":";
-  AppendJsonString(out, "1." + std::to_string(static_cast<int>(doc.PDFVersion())));
+  AppendJsonString(out, std::string(sarvane::pdf::doc::PDFVersionText(doc.PDFVersion())));
   out += ",\"pages\":" + std::to_string(doc.PageCount());
   out += ",\"encrypted\":";
   out += doc.IsEncrypted() ? "true" : "false";

@@ -37,6 +37,8 @@ void TzkCustomPDFDocument::InitDocument() {
   largestSize_ = 0;
   readDepth_ = 0;
   readingObjects_.clear();
+  directInformation_ = false;
+  repaired_ = false;
   unreadableStreams_.clear();
   expansionBudget_ = expansionLimit_ = kExpansionAllowance;
   ResetWriterState();
@@ -57,6 +59,12 @@ void TzkCustomPDFDocument::ClearDocument() {
 }
 
 void TzkCustomPDFDocument::ReleaseReader() { reader_.reset(); }
+
+std::string_view PDFVersionText(TzkPDFVersion version) {
+  static constexpr std::string_view kTexts[] = {"1.0", "1.1", "1.2", "1.3", "1.4",
+                                                "1.5", "1.6", "1.7", "1.8", "2.0"};
+  return version <= pvPDF20 ? kTexts[version] : kTexts[pvPDF14];
+}
 
 void TzkCustomPDFDocument::StatusMessage(std::string_view text) {
   if (OnStatusMessage) OnStatusMessage(this, std::string(text));

@@ -46,7 +46,9 @@ using sarvane::pdf::TzkPDFStreamReader;
 using sarvane::pdf::TzkPDFTrailer;
 using sarvane::pdf::TzkXRefEntries;
 
-enum TzkPDFVersion : uint8_t { pvPDF10, pvPDF11, pvPDF12, pvPDF13, pvPDF14, pvPDF15, pvPDF16, pvPDF17 };
+enum TzkPDFVersion : uint8_t { pvPDF10, pvPDF11, pvPDF12, pvPDF13, pvPDF14, pvPDF15, pvPDF16, pvPDF17, pvPDF18, pvPDF20 };
+// "1.0" ... "1.8", "2.0": the version as a header writes it.
+std::string_view PDFVersionText(TzkPDFVersion version);
 
 using TzkStatusMessageEvent = std::function<void(TzkComponent* sender, const std::string& statMsg)>;
 using TzkWarningEvent = std::function<void(TzkComponent* sender, const std::string& warning)>;
@@ -101,6 +103,8 @@ class TzkCustomPDFDocument : public TzkComponent {
   TzkPDFVersion PDFVersion() const { return pdfVersion_; }
   void SetPDFVersion(TzkPDFVersion version) { pdfVersion_ = version; }
   bool IsLoaded() const { return isLoaded_; }
+  // Whether the file was damaged and its cross-reference rebuilt by scanning.
+  bool IsRepaired() const { return repaired_; }
   bool IsEncrypted() const { return isEncrypted_; }
 
   // -------------------------------------------------------- document state
@@ -286,7 +290,12 @@ class TzkCustomPDFDocument : public TzkComponent {
   struct WalkFrame;
   // Opening.
   enum class SectionKind { None, Table, Stream };
-  SectionKind SectionKindAt(int64_t offset) const;
+  std::pair<SectionKind, int64_t> SectionAt(int64_t offset) const;
+  void ReadCrossReference();
+  void CheckCatalogPlacement() const;
+  // Rebuilds the entries and the trailer by scanning the file (zkPDFDocRepair).
+  void RebuildCrossReference(std::string_view reason);
+  static TzkPDFVersion VersionFromHeader(int32_t header);
   void ReadXRefChain(int64_t start, SectionKind kind);
   void ApplyTrailerEntries(const TzkPDFDictObject& dict);
   void StoreTableSection(int64_t offset);
@@ -359,6 +368,10 @@ class TzkCustomPDFDocument : public TzkComponent {
   int32_t objectNumberLimit_ = 0;
   int32_t largestSize_ = 0;
   int readDepth_ = 0;
+  bool directInformation_ = false;  // the trailer held the information dictionary itself
+  bool repaired_ = false;           // the entries were rebuilt by scanning the file
+  bool repairRequested_ = false;    // the next open rebuilds them at once
+  std::string repairReason_;
   std::unordered_set<int32_t> readingObjects_;  // objects whose read is under way
   std::unordered_set<int32_t> unreadableStreams_;  // streams whose data was not found
   int64_t expansionBudget_ = kExpansionAllowance;
@@ -369,6 +382,8 @@ class TzkCustomPDFDocument : public TzkComponent {
   void InitLoadingState();
   void ClearLoadingState();
   void ReadDocument();
+  void OpenAndRead(const std::shared_ptr<const std::string>& data);
+  bool repairPossible_ = false;
   void ReadCatalog();
   // Page-tree nodes met so far: a page maps to its page object, an
   // intermediate node to nullptr.

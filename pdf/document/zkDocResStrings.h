@@ -57,6 +57,15 @@ constexpr std::string_view kPageTreeCycle = "Page tree node %d is its own ancest
 constexpr std::string_view kPageTreeTooDeep = "Page tree nested deeper than %d levels";
 constexpr std::string_view kPageNodeNotDictionary = "Unexpected PDF object encountered (page tree node %d is not a dictionary)";
 constexpr std::string_view kPageKidInvalid = "Unexpected PDF object encountered (item %d of /Kids of page tree node %d)";
+constexpr std::string_view kStartXRefPastEnd = "File is corrupted (startxref %d is past the end of the file)";
+constexpr std::string_view kNoSectionAtStartXRef = "File is corrupted (no cross-reference section at startxref %d)";
+constexpr std::string_view kNoRootInTrailer = "File is corrupted (the trailer names no catalog)";
+constexpr std::string_view kCatalogNotAtOffset = "File is corrupted (the catalog, object %d, is not at offset %d)";
+constexpr std::string_view kNoXRefStreamAt = "Invalid class typecast (no cross-reference stream at offset %d)";
+constexpr std::string_view kSectionEntryNotNumber =
+    "Invalid class typecast (%s of the cross-reference section at offset %d is not a number)";
+constexpr std::string_view kRepairFoundNoCatalog = "File is corrupted (%s; no catalog found while repairing)";
+constexpr std::string_view kFileRepaired = "The file was damaged and has been repaired (%s)";
 constexpr std::string_view kCatalogMissing = "File is corrupted (the catalog, object %d, is not in the file)";
 constexpr std::string_view kPageNodeRepeated = "Page tree node %d listed more than once; repeat skipped";
 constexpr std::string_view kNameTreeCycle = "Name tree node %d is its own ancestor";

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <iterator>
 #include <memory>
 
@@ -114,19 +115,47 @@ bool TzkCustomPDFDocument::LoadDocument(const std::string& fileName) {
   if (filename_.empty()) filename_ = work;
 
   std::shared_ptr<const std::string> data = ReadWholeFile(work);
+  try {
+    OpenAndRead(data);
+  } catch (const Exception& e) {
+    // A file whose structure fails somewhere past its cross-reference gets
+    // one more try with the entries rebuilt by scanning; when that fails as
+    // well, the first failure is the one to report.
+    if (repaired_ || !repairPossible_) throw;
+    const std::exception_ptr first = std::current_exception();
+    const std::string reason = e.what();
+    CloseDocument();
+    workFileName_ = work;
+    repairRequested_ = true;
+    repairReason_ = reason;
+    try {
+      OpenAndRead(data);
+    } catch (const Exception&) {
+      repairRequested_ = false;
+      std::rethrow_exception(first);
+    }
+    repairRequested_ = false;
+  }
+  return isLoaded_;
+}
+
+void TzkCustomPDFDocument::OpenAndRead(const std::shared_ptr<const std::string>& data) {
   openAttempted_ = true;
+  repairPossible_ = false;
   struct ReaderRelease {
     TzkCustomPDFDocument* document;
     ~ReaderRelease() { document->ReleaseReader(); }
   } release{this};
 
-  OpenDocumentFile(std::move(data));
+  OpenDocumentFile(data);
+  // Only a file with a readable header and cross-reference is worth a
+  // second reading.
+  repairPossible_ = true;
   if (isEncrypted_) {
     RunPasswordLoop();
   } else {
     ReadDocument();
   }
-  return isLoaded_;
 }
 
 void TzkCustomPDFDocument::ReadDocument() {
@@ -139,7 +168,7 @@ void TzkCustomPDFDocument::ReadDocument() {
 
 void TzkCustomPDFDocument::ReadInformation() {
   TzkPDFObjectPtr pending = std::move(pendingInfo_);
-  if (!trailer_.Information || !info_->IsEmpty()) return;
+  if ((!trailer_.Information && !pending) || !info_->IsEmpty()) return;
   TzkPDFObjectPtr value = pending ? DetachedCopy(pending.get()) : DetachedCopy(trailer_.Information.get());
   if (!value || !value->IsDictionary()) return;
   // Adopted whether or not it names a producer: a title without a producer

@@ -60,20 +60,30 @@ void TzkCustomPDFDocument::OpenDocumentFile(sarvane::pdf::TzkStream& file) {
 
 void TzkCustomPDFDocument::OpenDocumentFile(std::shared_ptr<const std::string> fileData) {
   try {
-    reader_ = std::make_unique<TzkPDFStreamReader>(documentNumber_, std::move(fileData));
+    const int64_t header = fileData ? TzkPDFStreamReader::FindHeader(*fileData) : -1;
+    // Bytes before the header (a mail gateway's, a server's): the offsets
+    // inside count from the header, as the program that wrote them saw it.
+    if (header > 0) {
+      reader_ = std::make_unique<TzkPDFStreamReader>(documentNumber_, std::move(fileData),
+                                                     static_cast<size_t>(header), std::string::npos);
+    } else {
+      reader_ = std::make_unique<TzkPDFStreamReader>(documentNumber_, std::move(fileData));
+    }
     fileSize_ = reader_->Size();
-    // Every object needs bytes of its own somewhere in the file; the slack
-    // allows for sparse numbering in small files.
-    objectNumberLimit_ =
-        static_cast<int32_t>(std::min<int64_t>(kMaxObjectNumber, fileSize_ + 65536));
+    objectNumberLimit_ = kMaxObjectNumber;
     largestSize_ = 0;
+    repaired_ = false;
 
-    pdfVersion_ = static_cast<TzkPDFVersion>(reader_->ReadHeader());
-    const int64_t start = reader_->FindStartXRef();
-    const SectionKind kind = SectionKindAt(start);
-    if (kind == SectionKind::None) throw EPDFFileCorruptedError();
-    if (kind == SectionKind::Stream) StatusMessage(res::kReadingXRefStream);
-    ReadXRefChain(start, kind);
+    pdfVersion_ = VersionFromHeader(reader_->ReadHeader());
+    if (repairRequested_) {
+      RebuildCrossReference(repairReason_);
+    } else {
+      try {
+        ReadCrossReference();
+      } catch (const Exception& e) {
+        RebuildCrossReference(e.what());
+      }
+    }
 
     const bool encrypted = trailer_.Encryption && !trailer_.Encryption->IsNull();
     if (xref_.HasStreamEntries()) {
@@ -102,17 +112,54 @@ void TzkCustomPDFDocument::OpenDocumentFile(std::shared_ptr<const std::string> f
   }
 }
 
-TzkCustomPDFDocument::SectionKind TzkCustomPDFDocument::SectionKindAt(int64_t offset) const {
-  if (offset <= 0 || offset >= fileSize_) return SectionKind::None;
+TzkPDFVersion TzkCustomPDFDocument::VersionFromHeader(int32_t header) {
+  if (header == 20) return pvPDF20;
+  if (header == 18) return pvPDF18;
+  return static_cast<TzkPDFVersion>(std::clamp(header - 10, 0, 7));
+}
+
+// The cross-reference chain from startxref, and the catalog where it says.
+void TzkCustomPDFDocument::ReadCrossReference() {
+  const int64_t start = reader_->FindStartXRef();
+  if (start >= fileSize_) throw EPDFFileCorruptedError(Format(res::kStartXRefPastEnd, start));
+  const auto [kind, at] = SectionAt(start);
+  if (kind == SectionKind::None) throw EPDFFileCorruptedError(Format(res::kNoSectionAtStartXRef, start));
+  if (kind == SectionKind::Stream) StatusMessage(res::kReadingXRefStream);
+  ReadXRefChain(at, kind);
+  CheckCatalogPlacement();
+}
+
+// Tables whose offsets lead nowhere are met in damaged files; the catalog
+// is where that shows first, and a rebuilt table is the cure.
+void TzkCustomPDFDocument::CheckCatalogPlacement() const {
+  const int32_t root = trailer_.RootNumber;
+  if (root <= 0) throw EPDFFileCorruptedError(std::string(res::kNoRootInTrailer));
+  const sarvane::pdf::TzkXRefStmItem* entry = xref_.StreamEntry(root);
+  if (entry && entry->Type == 2 && ObjectOffset(root) == 0) return;
+  const int64_t offset = ObjectOffset(root);
+  if (offset <= 0) throw EPDFFileCorruptedError(Format(res::kCatalogMissing, root));
   const std::string_view data = reader_->Data();
-  const std::string_view four = data.substr(static_cast<size_t>(offset), 4);
-  if (four == "xref") return SectionKind::Table;
-  std::string_view five = data.substr(static_cast<size_t>(offset), 5);
-  while (!five.empty() && TzkPDFStreamReader::IsWhitespace(five.front())) five.remove_prefix(1);
-  while (!five.empty() && TzkPDFStreamReader::IsWhitespace(five.back())) five.remove_suffix(1);
-  if (five == "xref") return SectionKind::Table;
-  if (IsDigit(data[static_cast<size_t>(offset)])) return SectionKind::Stream;
-  return SectionKind::None;
+  auto p = static_cast<size_t>(offset);
+  while (p < data.size() && TzkPDFStreamReader::IsWhitespace(data[p])) ++p;
+  int64_t number = 0;
+  const size_t digits = p;
+  while (p < data.size() && IsDigit(data[p]) && p - digits < 10) number = number * 10 + (data[p++] - '0');
+  if (p == digits || number != root) throw EPDFFileCorruptedError(Format(res::kCatalogNotAtOffset, root, offset));
+}
+
+// A section at offset, or at the first non-blank byte after it: offsets
+// that land on the line end before "xref" or on the blank before an object
+// header are common and every reader takes them.
+std::pair<TzkCustomPDFDocument::SectionKind, int64_t> TzkCustomPDFDocument::SectionAt(int64_t offset) const {
+  if (offset <= 0 || offset >= fileSize_) return {SectionKind::None, offset};
+  const std::string_view data = reader_->Data();
+  auto at = static_cast<size_t>(offset);
+  while (at < data.size() && at - static_cast<size_t>(offset) < 64 && TzkPDFStreamReader::IsWhitespace(data[at])) {
+    ++at;
+  }
+  if (data.substr(at, 4) == "xref") return {SectionKind::Table, static_cast<int64_t>(at)};
+  if (at < data.size() && IsDigit(data[at])) return {SectionKind::Stream, static_cast<int64_t>(at)};
+  return {SectionKind::None, offset};
 }
 
 void TzkCustomPDFDocument::CheckObjectNumber(int64_t objectNumber) const {
@@ -124,8 +171,8 @@ void TzkCustomPDFDocument::CheckObjectNumber(int64_t objectNumber) const {
 
 void TzkCustomPDFDocument::ApplyTrailerEntries(const TzkPDFDictObject& dict) {
   if (trailer_.RootNumber == -1) {
-    if (TzkPDFObject* root = dict.Lookup("/Root")) {
-      trailer_.RootNumber = root->Cast<TzkPDFIndirectReference>().ObjectNumber();
+    if (const auto* root = ObjectAs<TzkPDFIndirectReference>(dict.Lookup("/Root"))) {
+      trailer_.RootNumber = root->ObjectNumber();
     }
   }
   if (!pendingIdentifier_) {
@@ -134,11 +181,15 @@ void TzkCustomPDFDocument::ApplyTrailerEntries(const TzkPDFDictObject& dict) {
   if (!trailer_.Encryption) {
     if (TzkPDFObject* encrypt = dict.Lookup("/Encrypt")) trailer_.Encryption = encrypt->Clone();
   }
-  if (!trailer_.Information) {
-    if (TzkPDFObject* info = dict.Lookup("/Info")) {
-      const auto& ref = info->Cast<TzkPDFIndirectReference>();
-      trailer_.Information = std::make_unique<TzkPDFIndirectReference>(ref.DocumentNumber(), ref.Generation(),
-                                                                       ref.ObjectNumber());
+  if (!trailer_.Information && !directInformation_) {
+    TzkPDFObject* info = dict.Lookup("/Info");
+    if (const auto* ref = ObjectAs<TzkPDFIndirectReference>(info)) {
+      trailer_.Information = std::make_unique<TzkPDFIndirectReference>(ref->DocumentNumber(), ref->Generation(),
+                                                                       ref->ObjectNumber());
+    } else if (info && info->IsDictionary()) {
+      // Written into the trailer itself: taken as the information dictionary.
+      directInformation_ = true;
+      if (InformationHandler) InformationHandler(info->Clone());
     }
   }
   int64_t size = 0;
@@ -174,13 +225,13 @@ void TzkCustomPDFDocument::ReadXRefChain(int64_t start, SectionKind startKind) {
       Warning(Format(res::kXRefLoop, offset));
       return;
     }
-    const SectionKind kind = SectionKindAt(offset);
+    const auto [kind, at] = SectionAt(offset);
     if (kind == SectionKind::None || (mustBeStream && kind != SectionKind::Stream)) {
       Warning(Format(res::kXRefNotFound, offset));
       return;
     }
     visited.insert(offset);
-    stack.push_back({offset, kind, 0, -1, -1});
+    stack.push_back({at, kind, 0, -1, -1});
   };
 
   while (!stack.empty()) {
@@ -197,18 +248,19 @@ void TzkCustomPDFDocument::ReadXRefChain(int64_t start, SectionKind startKind) {
         dict = trailerDict.get();
       } else {
         streamObject = ReadIndirectObjectAt(frame.Offset);
-        if (!streamObject) throw EInvalidCast();
-        dict = &streamObject->Value()->Cast<TzkPDFStreamObject>().Dict();
+        const auto* stream = streamObject ? streamObject->Value()->As<TzkPDFStreamObject>() : nullptr;
+        if (!stream) throw EInvalidCast(Format(res::kNoXRefStreamAt, frame.Offset));
+        dict = &stream->Dict();
       }
       ApplyTrailerEntries(*dict);
       int64_t value = 0;
       if (TzkPDFObject* prev = dict->Lookup("/Prev")) {
-        if (!IntegerValue(prev, value)) throw EInvalidCast();
+        if (!IntegerValue(prev, value)) throw EInvalidCast(Format(res::kSectionEntryNotNumber, "/Prev", frame.Offset));
         frame.Prev = value;
       }
       if (frame.Kind == SectionKind::Table) {
         if (TzkPDFObject* xrefStm = dict->Lookup("/XRefStm")) {
-          if (!IntegerValue(xrefStm, value)) throw EInvalidCast();
+          if (!IntegerValue(xrefStm, value)) throw EInvalidCast(Format(res::kSectionEntryNotNumber, "/XRefStm", frame.Offset));
           frame.XRefStm = value;
         }
       }
@@ -255,8 +307,9 @@ void TzkCustomPDFDocument::StoreTableSection(int64_t offset) {
       item.Generation = StrToInt(generation);
       item.Type = static_cast<uint8_t>(entry[17]);
       item.ObjectNumber = first + i;
-      // The line end: two bytes as written, one in files that cut it short.
-      for (int k = 0; k < 2 && (r.PeekChar() == ' ' || r.PeekChar() == '\r' || r.PeekChar() == '\n'); ++k) r.Skip(1);
+      // The line end: two bytes as written, one or three in files that are
+      // a byte short or long.
+      for (int k = 0; k < 3 && (r.PeekChar() == ' ' || r.PeekChar() == '\r' || r.PeekChar() == '\n'); ++k) r.Skip(1);
       xref_.StoreTableEntry(item);
     }
     r.SkipWhitespace();
@@ -279,8 +332,9 @@ std::string TzkCustomPDFDocument::DecodedStreamData(TzkPDFStreamObject& stream) 
 void TzkCustomPDFDocument::StoreStreamSection(int64_t offset) {
   xref_.BeginSection();
   std::unique_ptr<TzkPDFIndirectObject> object = ReadIndirectObjectAt(offset);
-  if (!object) throw EInvalidCast();
-  auto& stream = object->Value()->Cast<TzkPDFStreamObject>();
+  auto* streamValue = object ? object->Value()->As<TzkPDFStreamObject>() : nullptr;
+  if (!streamValue) throw EInvalidCast(Format(res::kNoXRefStreamAt, offset));
+  auto& stream = *streamValue;
   const TzkPDFDictObject& dict = stream.Dict();
 
   // /W: three widths of at most eight bytes each.

@@ -601,7 +601,7 @@ TEST(OpenDocumentFile, LoopsInTheSectionChainEnd) {
   EXPECT_EQ(q.Load(3) ? q.ValueText(3) : "", "(from the stream)");
 }
 
-TEST(OpenDocumentFile, RejectsDamagedCrossReferenceData) {
+TEST(OpenDocumentFile, DamagedCrossReferenceDataIsRebuiltByScanning) {
   auto streamFile = [](const std::string& dictEntries, const std::string& data) {
     PdfBuilder b;
     b.AddObject(1, "<< /Type /Catalog >>");
@@ -645,21 +645,35 @@ TEST(OpenDocumentFile, RejectsDamagedCrossReferenceData) {
       {"subsection count not a number", tableFile("0 x\n" + PdfBuilder::Entry(-1, 65535), "/Size 1"),
        "'x' is not a valid integer value"},
       {"/Prev not a number", tableFile("0 1\n" + PdfBuilder::Entry(-1, 65535), "/Size 1 /Prev /x"),
-       "Invalid class typecast"},
+       "Invalid class typecast (/Prev of the cross-reference section at offset "},
       {"/Root not a reference", tableFile("0 1\n" + PdfBuilder::Entry(-1, 65535), "/Size 1 /Root 1 /X 1 0 R"),
-       "Invalid class typecast"},
+       "File is corrupted (the trailer names no catalog)"},
   };
+  // Each opens with the entries rebuilt from the object headers, and the
+  // warning tells what was wrong (the message is the start of the reason).
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     Opened o;
-    try {
-      o.Open(c.file);
-      ADD_FAILURE() << c.name << ": opened";
-    } catch (const std::exception& e) {
-      EXPECT_EQ(e.what(), c.message) << c.name;
-    }
-    EXPECT_FALSE(o.doc->IsLoaded()) << c.name;
-    EXPECT_EQ(o.doc->Reader(), nullptr) << c.name;
+    ASSERT_NO_THROW(o.Open(c.file));
+    EXPECT_TRUE(o.doc->IsRepaired());
+    ASSERT_EQ(o.warnings.size(), 1u);
+    const std::string prefix = "The file was damaged and has been repaired (" + c.message;
+    EXPECT_EQ(o.warnings[0].substr(0, prefix.size()), prefix);
+    ASSERT_NE(o.Load(1), nullptr);
+    EXPECT_EQ(o.ValueText(1), "<<\r\n/Type /Catalog\r\n>>");
   }
+  // Nothing to rebuild from: the failure says both what was wrong and that
+  // repair found no catalog.
+  Opened o;
+  try {
+    o.Open("%PDF-1.4\n1 0 obj\n(no catalog)\nendobj\nstartxref\n999\n%%EOF\n");
+    ADD_FAILURE() << "opened";
+  } catch (const EPDFFileCorruptedError& e) {
+    EXPECT_STREQ(e.what(),
+                 "File is corrupted (startxref 999 is past the end of the file; no catalog found while repairing)");
+  }
+  EXPECT_FALSE(o.doc->IsLoaded());
+  EXPECT_EQ(o.doc->Reader(), nullptr);
 }
 
 TEST(OpenDocumentFile, StartXRefMustPointAtASection) {
@@ -670,16 +684,19 @@ TEST(OpenDocumentFile, StartXRefMustPointAtASection) {
   struct Case {
     const char* name;
     int64_t target;
-  } const cases[] = {{"middle of a line", offset + 2}, {"start of file", 0}, {"past the end", 99999999}};
+    std::string reason;
+  } const cases[] = {
+      {"middle of a line", offset + 2, "File is corrupted (no cross-reference section at startxref " +
+                                           std::to_string(offset + 2) + ")"},
+      {"start of file", 0, "File is corrupted (no cross-reference section at startxref 0)"},
+      {"past the end", 99999999, "File is corrupted (startxref 99999999 is past the end of the file)"}};
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     std::string damaged = file.substr(0, at) + std::to_string(c.target) + "\n%%EOF\n";
     Opened o;
-    try {
-      o.Open(damaged);
-      ADD_FAILURE() << c.name;
-    } catch (const EPDFFileCorruptedError& e) {
-      EXPECT_STREQ(e.what(), "File is corrupted") << c.name;
-    }
+    ASSERT_NO_THROW(o.Open(damaged));
+    EXPECT_EQ(o.warnings, std::vector<std::string>{"The file was damaged and has been repaired (" + c.reason + ")"});
+    EXPECT_NE(o.Load(1), nullptr);
   }
   // " xref" with white space around it is still a table.
   std::string spaced = SimpleFile();

@@ -171,7 +171,16 @@ TzkPDFObjectPtr TzkPDFStreamReader::ReadObject() {
 
 TzkPDFObjectPtr TzkPDFStreamReader::ReadNumberOrReference() {
   SkipWhitespace();
+  const size_t start = pos_;
   const std::string_view t1 = ReadToken();
+  // A number written against the keyword that ends its object ("59endobj").
+  if (const size_t glued = t1.find("endobj"); glued != std::string_view::npos && glued > 0) {
+    int32_t value = 0;
+    if (TryStrToInt(t1.substr(0, glued), value)) {
+      pos_ = start + glued;
+      return std::make_unique<TzkPDFIntegerObject>(value);
+    }
+  }
   const size_t p = pos_;
   const std::string_view t2 = ReadToken();
   const std::string_view t3 = ReadToken();
@@ -191,7 +200,9 @@ TzkPDFObjectPtr TzkPDFStreamReader::ReadNumberOrReference() {
     DepthGuard guard(depth_);
     if (guard.TooDeep()) throw EUnexpectedObjectError();
     SetCurrentObject(number, generation);
-    TzkPDFObjectPtr value = ReadObject();
+    // "n g obj endobj": an object without a value is null.
+    TzkPDFObjectPtr value =
+        PeekToken() == "endobj" ? std::make_unique<TzkPDFNullObject>() : ReadObject();
     if (PeekToken() == "stream") {
       if (!value || !value->IsDictionary()) throw EInvalidCast();
       std::unique_ptr<TzkPDFDictObject> dict(static_cast<TzkPDFDictObject*>(value.release()));
@@ -428,10 +439,20 @@ std::unique_ptr<TzkMemoryStream> TzkPDFStreamReader::TakeStreamData(int64_t star
 int32_t TzkPDFStreamReader::ReadHeader() {
   Seek(0);
   const std::string_view t = ReadToken();
-  if (t.substr(0, 7) != "%PDF-1.") throw EInvalidHeader(t.substr(0, 7));
-  const int32_t version = StrToInt(t.substr(7, 1));
-  if (version < 0 || version > 7) throw EUnsupportedVersion(t);
-  return version;
+  // PDF 2.0 keeps the syntax of 1.x; 1.8 is no published version but is
+  // met in files that every reader opens.
+  if (t.substr(0, 5) != "%PDF-" || (t.substr(5, 2) != "1." && t.substr(5, 2) != "2.")) {
+    throw EInvalidHeader(t.substr(0, 7));
+  }
+  const int32_t major = t[5] - '0';
+  const int32_t minor = StrToInt(t.substr(7, 1));
+  if (minor < 0 || (major == 1 && minor > 8) || (major == 2 && minor > 0)) throw EUnsupportedVersion(t);
+  return major * 10 + minor;
+}
+
+int64_t TzkPDFStreamReader::FindHeader(std::string_view data) {
+  const size_t at = data.substr(0, kMaxHeaderOffset + 5).find("%PDF-");
+  return at == std::string_view::npos ? -1 : static_cast<int64_t>(at);
 }
 
 int64_t TzkPDFStreamReader::FindStartXRef() const {

@@ -102,8 +102,13 @@ class TzkPDFStreamReader {
                                                   int32_t generation);
 
   // -- file level
-  // The minor version 0..7 of the "%PDF-1.x" header at byte 0.
+  // The version of the "%PDF-m.n" header at byte 0 as m * 10 + n: 10 to 18
+  // for 1.0 to 1.8, 20 for 2.0.
   int32_t ReadHeader();
+  // Readers accept this many bytes of other data before the header.
+  static constexpr size_t kMaxHeaderOffset = 1024;
+  // Where "%PDF-" starts within the first kMaxHeaderOffset bytes, or -1.
+  static int64_t FindHeader(std::string_view data);
   // The offset written after the last "startxref".
   int64_t FindStartXRef() const;
   // The dictionary after the next "trailer" keyword.

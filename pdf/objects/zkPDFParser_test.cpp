@@ -74,6 +74,9 @@ TEST(PDFParserTest, ReadObject) {
       {" ]", -1, "<nothing>", "]"},
       {"7 0 obj << /A 1 >> endobj", okIndirectObject, "7 0 obj\r\n<<\r\n/A 1\r\n>>\r\nendobj", "endobj"},
       {"7 1 OBJ 5 endobj", okIndirectObject, "7 1 obj\r\n5\r\nendobj", "endobj"},
+      // Lenient forms every reader opens: no value, a number glued to the keyword.
+      {"7 0 obj endobj", okIndirectObject, "7 0 obj\r\nnull\r\nendobj", "endobj"},
+      {"7 0 obj 59endobj", okIndirectObject, "7 0 obj\r\n59\r\nendobj", "endobj"},
       {"8 0 obj <</Length 3>>\r\nstream\r\nabc", okIndirectObject,
        "8 0 obj\r\n<<\r\n/Length 3\r\n>>\r\nstream\r\n\r\nendstream\r\nendobj", "stream\r\nabc"},
   };
@@ -370,13 +373,15 @@ TEST(PDFParserTest, ReadHeader) {
     int version;  // -1: error
     std::string message;
   } cases[] = {
-      {"%PDF-1.4\n%\xE2\xE3\n", 4, ""},
-      {"%PDF-1.0", 0, ""},
-      {"%PDF-1.7 ", 7, ""},
-      {"%PDF-1.45", 4, ""},
+      {"%PDF-1.4\n%\xE2\xE3\n", 14, ""},
+      {"%PDF-1.0", 10, ""},
+      {"%PDF-1.7 ", 17, ""},
+      {"%PDF-1.45", 14, ""},
       {"%PDF-1.9", -1, "Unsupported PDF Version (%PDF-1.9)"},
-      {"%PDF-1.8\r\n", -1, "Unsupported PDF Version (%PDF-1.8)"},
-      {"%PDF-2.0", -1, "Invalid PDF Header (%PDF-2.)"},
+      {"%PDF-1.8\r\n", 18, ""},
+      {"%PDF-2.0", 20, ""},
+      {"%PDF-2.1", -1, "Unsupported PDF Version (%PDF-2.1)"},
+      {"%PDF-3.0", -1, "Invalid PDF Header (%PDF-3.)"},
       {"\xEF\xBB\xBF%PDF-1.4", -1, "Invalid PDF Header (\xEF\xBB\xBF%PDF)"},
       {" %PDF-1.4", -1, "Invalid PDF Header ( %PDF-1)"},
       {"", -1, "Invalid PDF Header ()"},
