@@ -8,6 +8,7 @@
 //   zkPDFDocXRef.cpp  opening: cross-reference chain, trailer, object streams
 //   zkPDFDocCollect.cpp  reading one object, fetching, collecting into the
 //                     store, copying trees (LoadObjectCopy, ResolveDeep, ...)
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -405,7 +406,7 @@ class TzkCustomPDFDocument : public TzkComponent {
   // in records of its own rather than as objects to write.
   TzkPDFObjectPtr DetachedCopy(const TzkPDFObject* object);
   void SortNamedDestinations();
-  const sarvane::pdf::TzkPDFArrayObject& PageBox(int page);
+  std::array<double, 4> PageRect(int page);
   void IOProgress(int percentage);
   void CheckSupportedEncryption() const;
   void RunPasswordLoop();

@@ -442,7 +442,7 @@ TzkPDFObjectPtr TzkCustomPDFDocument::DetachedCopy(const TzkPDFObject* object) {
 }
 
 void TzkCustomPDFDocument::ResetExpansionBudget() {
-  const int64_t objects = std::max<int64_t>({0, xref_.HighestObjectNumber() + 1, store_ ? store_->ObjectCount() : 0});
+  const int64_t objects = std::max<int64_t>(xref_.EntryCount(), store_ ? store_->ObjectCount() : 0);
   expansionBudget_ = kExpansionPerObject * objects + kExpansionAllowance;
   expansionLimit_ = expansionBudget_;
 }

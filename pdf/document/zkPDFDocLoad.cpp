@@ -521,27 +521,41 @@ void TzkCustomPDFDocument::ReadNameTreeNode(TzkPDFObject* node, int depth, std::
 
 // ------------------------------------------------------------ pages
 
-const TzkPDFArrayObject& TzkCustomPDFDocument::PageBox(int page) {
+// The visible box: /CropBox, else /MediaBox, numbers resolved where they
+// are objects of their own. A page without a usable box is shown by readers
+// as US Letter, and so it is taken here.
+std::array<double, 4> TzkCustomPDFDocument::PageRect(int page) {
   if (page < 1 || page > PageCount()) throw EInvalidPageError(Format(res::kInvalidPage, page));
   auto* dict = pages_[static_cast<size_t>(page - 1)]->Value()->As<TzkPDFDictObject>();
-  TzkPDFObject* box = nullptr;
-  if (dict) {
-    box = store_->Resolve(dict->Lookup("/CropBox"));
-    if (!box || box->IsNull()) box = store_->Resolve(dict->Lookup("/MediaBox"));
+  for (std::string_view key : {"/CropBox", "/MediaBox"}) {
+    const auto* box = ObjectAs<TzkPDFArrayObject>(dict ? store_->Resolve(dict->Lookup(key)) : nullptr);
+    if (!box || box->Count() < 4) continue;
+    std::array<double, 4> rect{};
+    bool numbers = true;
+    for (int32_t i = 0; i < 4 && numbers; ++i) {
+      const TzkPDFObject* item = store_->Resolve(box->ItemAt(i));
+      if (const std::optional<int64_t> integer = sarvane::pdf::IntegerOf(item)) {
+        rect[static_cast<size_t>(i)] = static_cast<double>(*integer);
+      } else if (const auto* real = ObjectAs<sarvane::pdf::TzkPDFRealObject>(item)) {
+        rect[static_cast<size_t>(i)] = real->Value();
+      } else {
+        numbers = false;
+      }
+    }
+    if (numbers) return rect;
   }
-  const auto* array = ObjectAs<TzkPDFArrayObject>(box);
-  if (!array) throw EInvalidPageError(Format(res::kPageWithoutBox, page));
-  return *array;
+  Warning(Format(res::kPageWithoutBox, page));
+  return {0, 0, 612, 792};
 }
 
 void TzkCustomPDFDocument::GetPageSize(int page, TzkMeasurementUnit unit, double& width, double& height) {
-  const std::array<double, 4> rect = sarvane::pdf::ReadRect(PageBox(page));
+  const std::array<double, 4> rect = PageRect(page);
   width = FromPoints(unit, rect[2] - rect[0]);
   height = FromPoints(unit, rect[3] - rect[1]);
 }
 
 void TzkCustomPDFDocument::GetPageBox(int page, TzkMeasurementUnit unit, double box[4]) {
-  const std::array<double, 4> rect = sarvane::pdf::ReadRect(PageBox(page));
+  const std::array<double, 4> rect = PageRect(page);
   for (int i = 0; i < 4; ++i) box[i] = FromPoints(unit, rect[static_cast<size_t>(i)]);
 }
 

@@ -307,19 +307,37 @@ TEST_F(LoadTest, HostilePageTreesStayBounded) {
   }
 }
 
-TEST_F(LoadTest, PageWithoutBoxRaisesOnSize) {
-  const std::string path = Write("nobox.pdf", SimpleFile([](PdfBuilder& b) {
-    b.AddObject(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+TEST_F(LoadTest, PageBoxesResolveNumbersAndFallBackToLetter) {
+  const std::string path = Write("boxes.pdf", SimpleFile([](PdfBuilder& b) {
+    b.AddObject(2, "<< /Type /Pages /Kids [3 0 R 4 0 R 5 0 R 6 0 R] /Count 4 >>");
     b.AddObject(3, "<< /Type /Page /MediaBox /Letter >>");
+    b.AddObject(4, "<< /Type /Page /MediaBox [0 0 7 0 R 8 0 R] >>");
+    b.AddObject(5, "<< /Type /Page >>");
+    b.AddObject(6, "<< /Type /Page /MediaBox 9 0 R /CropBox [0 0 1] >>");
+    b.AddObject(7, "300");
+    b.AddObject(8, "400.5");
+    b.AddObject(9, "[0 0 50 60]");
   }));
   TzkPDFDocument doc;
+  std::vector<std::string> warnings;
+  doc.OnWarning = [&](TzkComponent*, const std::string& w) { warnings.push_back(w); };
   ASSERT_TRUE(doc.LoadDocument(path));
-  double w = 0, h = 0;
-  try {
-    doc.GetPageSize(1, muMM, w, h);
-    FAIL() << "no exception";
-  } catch (const EInvalidPageError& e) {
-    EXPECT_EQ(std::string(e.what()), "Page 1 has no media box");
+  struct Case {
+    int page;
+    double width, height;
+    bool warned;  // no usable box: US Letter
+  } const cases[] = {{1, 612, 792, true}, {2, 300, 400.5, false}, {3, 612, 792, true}, {4, 50, 60, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.page);
+    warnings.clear();
+    double w = 0, h = 0;
+    doc.GetPageSize(c.page, muPoints, w, h);
+    EXPECT_DOUBLE_EQ(w, c.width);
+    EXPECT_DOUBLE_EQ(h, c.height);
+    EXPECT_EQ(warnings.size(), c.warned ? 1u : 0u);
+    if (c.warned) {
+      EXPECT_EQ(warnings[0], "Page " + std::to_string(c.page) + " has no usable media box; US Letter assumed");
+    }
   }
 }
 

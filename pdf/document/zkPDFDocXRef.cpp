@@ -418,8 +418,7 @@ void TzkCustomPDFDocument::UnpackObjectStreams() {
   objectStreamsPending_ = false;
   std::unordered_set<int32_t> unpacked;
   std::vector<TzkPDFIndirectObject*> toWalk;
-  const int32_t slots = xref_.StreamSlotCount();
-  for (int32_t n = 0; n < slots; ++n) {
+  for (const int32_t n : xref_.StreamEntryNumbers()) {
     const sarvane::pdf::TzkXRefStmItem* entry = xref_.StreamEntry(n);
     if (!entry || entry->Type != 2) continue;
     const int32_t streamNumber = entry->Field2;

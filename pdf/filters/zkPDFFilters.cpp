@@ -72,7 +72,12 @@ std::string_view BytesOf(TzkStream& stream, std::string& holder) {
 uint8_t FilterCodeOf(std::string_view name) {
   for (uint8_t code = 0; code < std::size(kFilterNames); ++code)
     if (kFilterNames[code] == name) return code;
-  if (name == "/A85") return fcASCII85Decode;
+  // The short names of inline images, which some writers use for streams too.
+  static constexpr std::pair<std::string_view, uint8_t> kAbbreviations[] = {
+      {"/AHx", fcASCIIHexDecode}, {"/A85", fcASCII85Decode}, {"/Fl", fcFlateDecode}, {"/RL", fcRunLengthDecode},
+      {"/LZW", fcLZWDecode},      {"/CCF", fcCCITTFaxDecode}, {"/DCT", fcDCTDecode}};
+  for (const auto& [abbreviation, code] : kAbbreviations)
+    if (abbreviation == name) return code;
   throw EUnsupportedFilterError(name);
 }
 

@@ -43,12 +43,14 @@ TEST(FilterTables, CodeOfEachName) {
     const char* name;
     int code;
   } cases[] = {
-      {"/ASCIIHexDecode", 0}, {"/ASCII85Decode", 1}, {"/A85", 1},        {"/FlateDecode", 2},
-      {"/RunLengthDecode", 3}, {"/LZWDecode", 4},    {"/CCITTFaxDecode", 5}, {"/DCTDecode", 6},
+      {"/ASCIIHexDecode", 0}, {"/ASCII85Decode", 1}, {"/FlateDecode", 2}, {"/RunLengthDecode", 3},
+      {"/LZWDecode", 4},      {"/CCITTFaxDecode", 5}, {"/DCTDecode", 6},
+      // The short names of inline images.
+      {"/AHx", 0}, {"/A85", 1}, {"/Fl", 2}, {"/RL", 3}, {"/LZW", 4}, {"/CCF", 5}, {"/DCT", 6},
   };
   for (const auto& c : cases) EXPECT_EQ(FilterCodeOf(c.name), c.code) << c.name;
   for (uint8_t code = 0; code < 7; ++code) EXPECT_EQ(FilterCodeOf(kFilterNames[code]), code);
-  for (const char* bad : {"/Fl", "/flatedecode", "FlateDecode", "/AHx", "/JPXDecode", "", "/"}) {
+  for (const char* bad : {"/Flate", "/flatedecode", "FlateDecode", "/ahx", "/JPXDecode", "", "/"}) {
     try {
       FilterCodeOf(bad);
       ADD_FAILURE() << bad;
@@ -70,7 +72,7 @@ TEST(FilterTables, CodesOfAFilterValue) {
   auto withNumber = Names({"/FlateDecode"});
   withNumber->AddInteger(3);
   EXPECT_THROW(FilterCodes(withNumber.get()), EInvalidCast);
-  auto withBadName = Names({"/FlateDecode", "/Fl"});
+  auto withBadName = Names({"/FlateDecode", "/Flate"});
   EXPECT_THROW(FilterCodes(withBadName.get()), EUnsupportedFilterError);
 
   const struct {

@@ -2,6 +2,7 @@
 // Cross-reference entries and the trailer record of an opened file.
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "pdf/objects/zkPDFObject.h"
@@ -58,8 +59,13 @@ class TzkXRefEntries {
 
   const TzkXRefItem* TableEntry(int32_t objectNumber) const;
   const TzkXRefStmItem* StreamEntry(int32_t objectNumber) const;
+  // Slots held in the dense lists (numbers below the count); entries for
+  // numbers far beyond the others are held apart, so that memory follows
+  // the entries present and not the highest number.
   int32_t TableSlotCount() const { return static_cast<int32_t>(table_.size()); }
   int32_t StreamSlotCount() const { return static_cast<int32_t>(stream_.size()); }
+  // The numbers of all objects with a stream entry, ascending.
+  std::vector<int32_t> StreamEntryNumbers() const;
   bool HasStreamEntries() const { return streamEntryCount_ != 0; }
 
   // Byte offset of object n, or 0 when it has no in-use entry at an offset.
@@ -68,14 +74,24 @@ class TzkXRefEntries {
   int32_t ObjectOffset(int32_t objectNumber) const;
   // Whether the newest entry of n says it lies in object stream s.
   bool IsCompressedIn(int32_t objectNumber, int32_t objectStream) const;
+  // How many entries of either list are present.
+  int64_t EntryCount() const { return static_cast<int64_t>(tableEntryCount_) + streamEntryCount_; }
   // The largest object number of any stored entry, or -1.
   int32_t HighestObjectNumber() const { return highest_; }
 
   void Clear();
 
  private:
+  // Numbers up to this many past the entries present are held densely.
+  static constexpr size_t kDenseSlack = 65536;
+  template <typename Item>
+  static Item& Slot(std::vector<Item>& dense, std::unordered_map<int32_t, Item>& sparse, size_t present,
+                    int32_t objectNumber);
   std::vector<TzkXRefItem> table_;
   std::vector<TzkXRefStmItem> stream_;
+  std::unordered_map<int32_t, TzkXRefItem> sparseTable_;
+  std::unordered_map<int32_t, TzkXRefStmItem> sparseStream_;
+  size_t tableEntryCount_ = 0;
   uint32_t section_ = 0;
   int32_t highest_ = -1;
   int64_t streamEntryCount_ = 0;

@@ -81,4 +81,21 @@ TEST(TzkXRefEntries, TableEntryOfTheSameSectionWinsOverItsStream) {
 }
 
 }  // namespace
+TEST(TzkXRefEntries, AFewHighNumbersTakeNoRoomForTheNumbersBelow) {
+  // A small file may use object numbers up to the format's limit.
+  TzkXRefEntries e;
+  e.BeginSection();
+  e.StoreTableEntry(Item(1, 100));
+  e.StoreTableEntry(Item(8388607, 200));
+  e.StoreStreamEntry(8000000, 2, 5, 0);
+  e.StoreStreamEntry(3, 2, 5, 1);
+  EXPECT_LT(e.TableSlotCount(), 100);
+  EXPECT_LT(e.StreamSlotCount(), 100);
+  EXPECT_EQ(e.ObjectOffset(8388607), 200);
+  EXPECT_EQ(e.ObjectOffset(1), 100);
+  EXPECT_TRUE(e.IsCompressedIn(8000000, 5));
+  EXPECT_EQ(e.StreamEntryNumbers(), (std::vector<int32_t>{3, 8000000}));
+  EXPECT_EQ(e.HighestObjectNumber(), 8388607);
+}
+
 }  // namespace sarvane::pdf
