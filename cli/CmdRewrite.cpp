@@ -151,6 +151,10 @@ int CmdRewrite(int argc, char** argv) {
 
     TzkPDFDocument doc;
     doc.SetShowSetupDialog(false);
+    // What was repaired on the way in is the user's to know.
+    doc.OnWarning = [](TzkComponent*, const std::string& warning) {
+      std::cerr << "sarvane-cli rewrite: warning: " << warning << "\n";
+    };
     doc.OnPassword = [&](TzkComponent*, std::string& offered, bool& continueAsking, int tries) {
       if (tries == 0)
         offered = o.password;

@@ -296,6 +296,8 @@ class TzkCustomPDFDocument : public TzkComponent {
   void CheckCatalogPlacement() const;
   // Rebuilds the entries and the trailer by scanning the file (zkPDFDocRepair).
   void RebuildCrossReference(std::string_view reason);
+  // Offset of the first object header at or after position, or -1.
+  int64_t FirstObjectHeaderAfter(int64_t position) const;
   static TzkPDFVersion VersionFromHeader(int32_t header);
   void ReadXRefChain(int64_t start, SectionKind kind);
   void ApplyTrailerEntries(const TzkPDFDictObject& dict);

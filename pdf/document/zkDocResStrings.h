@@ -59,6 +59,8 @@ constexpr std::string_view kPageNodeNotDictionary = "Unexpected PDF object encou
 constexpr std::string_view kPageKidInvalid = "Unexpected PDF object encountered (item %d of /Kids of page tree node %d)";
 constexpr std::string_view kStartXRefPastEnd = "File is corrupted (startxref %d is past the end of the file)";
 constexpr std::string_view kNoSectionAtStartXRef = "File is corrupted (no cross-reference section at startxref %d)";
+constexpr std::string_view kObjectsAfterLastSection =
+    "File is corrupted (an object at offset %d follows the last cross-reference section)";
 constexpr std::string_view kNoRootInTrailer = "File is corrupted (the trailer names no catalog)";
 constexpr std::string_view kCatalogNotAtOffset = "File is corrupted (the catalog, object %d, is not at offset %d)";
 constexpr std::string_view kNoXRefStreamAt = "Invalid class typecast (no cross-reference stream at offset %d)";

@@ -81,6 +81,16 @@ std::string_view InnerReason(std::string_view reason) {
 
 }  // namespace
 
+int64_t TzkCustomPDFDocument::FirstObjectHeaderAfter(int64_t position) const {
+  const std::string_view data = reader_->Data();
+  for (size_t at = data.find("obj", static_cast<size_t>(position)); at != std::string_view::npos;
+       at = data.find("obj", at + 3)) {
+    FoundObject found;
+    if (HeaderBefore(data, at, found) && found.Offset >= position) return found.Offset;
+  }
+  return -1;
+}
+
 void TzkCustomPDFDocument::RebuildCrossReference(std::string_view reason) {
   const std::string_view data = reader_->Data();
   xref_.Clear();

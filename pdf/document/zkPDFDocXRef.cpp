@@ -127,6 +127,13 @@ void TzkCustomPDFDocument::ReadCrossReference() {
   if (kind == SectionKind::Stream) StatusMessage(res::kReadingXRefStream);
   ReadXRefChain(at, kind);
   CheckCatalogPlacement();
+  // Objects after the last startxref belong to an update whose
+  // cross-reference was lost: reading the older revision would drop them.
+  const size_t keyword = reader_->Data().rfind("startxref");
+  if (keyword != std::string_view::npos) {
+    const int64_t after = FirstObjectHeaderAfter(static_cast<int64_t>(keyword));
+    if (after >= 0) throw EPDFFileCorruptedError(Format(res::kObjectsAfterLastSection, after));
+  }
 }
 
 // Tables whose offsets lead nowhere are met in damaged files; the catalog
