@@ -206,6 +206,18 @@ TEST_F(Actions, RemovingAChainGivesBackOnlyItsOwnUses) {
   EXPECT_FALSE(doc_.HasPageAction(1, 0));
 }
 
+// Each level's /Next lists the next action twice: removal visits each once.
+TEST_F(Actions, SharedChainsAreWalkedOnce) {
+  std::map<int, std::string> objects;
+  for (int n = 10; n < 50; ++n) {
+    objects[n] = "<< /S /URI /URI (u) /Next [" + std::to_string(n + 1) + " 0 R " + std::to_string(n + 1) + " 0 R] >>";
+  }
+  objects[50] = "<< /S /URI /URI (end) >>";
+  Load(TwoPages(objects, "/AA << /O 10 0 R >>"));
+  doc_.RemovePageAction(1, 0);
+  for (int n = 10; n <= 50; ++n) EXPECT_EQ(Stored(n)->UseCount(), 0) << n;
+}
+
 TEST_F(Actions, PageNumbersOutsideTheDocumentRaise) {
   Load(TwoPages({}));
   TzkPDFJavaScriptAction script;

@@ -258,6 +258,24 @@ TEST_F(Forms, TheLastFieldTakesTheFormWithIt) {
   EXPECT_FALSE(doc_.FormFields());
 }
 
+// A node shared many times over (each level lists the next twice) is read
+// once, and deleting the top walks it once: no exponential work.
+TEST_F(Forms, SharedNodesAreVisitedOnce) {
+  std::map<int, std::string> objects;
+  for (int n = 10; n < 50; ++n) {
+    objects[n] = "<< /T (n" + std::to_string(n) + ") /FT /Tx /Kids [" + std::to_string(n + 1) + " 0 R " +
+                 std::to_string(n + 1) + " 0 R] >>";
+  }
+  objects[50] = "<< /T (leaf) /FT /Tx /Subtype /Widget /NM (w) /Rect [0 0 1 1] >>";
+  Load(FormFile("/Fields [10 0 R]", objects, "/Annots [50 0 R]"));
+  ASSERT_TRUE(doc_.FormFields());
+  EXPECT_EQ(doc_.FormFields()->Count(), 41);
+  DeleteFormField(doc_, "n10");
+  EXPECT_FALSE(doc_.Catalog().AcroForm);
+  SaveAndReload();
+  EXPECT_EQ(AnnotsText(1), "");
+}
+
 TEST(FormFieldClasses, StartWithTheirInitialValues) {
   TzkPDFFormCheckBox check;
   EXPECT_EQ(check.BackgroundColor, 0xFFFFFFu);
