@@ -251,3 +251,50 @@ TEST_F(Actions, JavaScriptSurvivesTheWriterExactly) {
 
 }  // namespace
 }  // namespace sarvane::pdf::doc
+
+namespace sarvane::pdf::doc {
+namespace {
+
+// Actions read from the file (outline items): named destinations become
+// explicit ones, remote ones stay, and anything else there is an error.
+TEST_F(Actions, ReadingAnActionMakesItsDestinationExplicit) {
+  PdfBuilder b;
+  // Objects 10 and 11 are loaded through /Extra: reading an action after
+  // loading works on the store.
+  b.AddObject(1, "<< /Type /Catalog /Pages 2 0 R /Dests << /here [3 0 R /Fit] >> /Extra [10 0 R 11 0 R] >>");
+  b.AddObject(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 /MediaBox [0 0 600 800] >>");
+  b.AddObject(3, "<< /Type /Page /Parent 2 0 R >>");
+  b.AddObject(10, "[3 0 R /FitH 5]");
+  b.AddObject(11, "<< /Length 4 >>\nstream\ngo()\nendstream");
+  b.FinishTable("/Size 20 /Root 1 0 R");
+  Load(b.Data());
+  struct Row {
+    std::string action, after, error;
+  } rows[] = {
+      {"<< /S /GoTo /D /here >>", "<< /S /GoTo /D [ 3 0 R /Fit ] >>", ""},
+      {"<< /S /GoTo /D (here) >>", "<< /S /GoTo /D [ 3 0 R /Fit ] >>", ""},
+      {"<< /S /GoTo /D 10 0 R >>", "<< /S /GoTo /D [ 3 0 R /FitH 5 ] >>", ""},
+      {"<< /S /GoTo /D (elsewhere) >>", "<< /S /GoTo /D (elsewhere) >>", ""},
+      {"<< /S /GoToR /F (x.pdf) /D /here >>", "<< /S /GoToR /F (x.pdf) /D /here >>", ""},
+      {"<< /S /JavaScript /JS 11 0 R >>", "<< /S /JavaScript /JS 11 0 R >>", ""},
+      {"<< /S /GoTo /D 7 >>", "", "Unexpected Error"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.action);
+    TzkPDFStreamReader reader(doc_.DocumentNumber(), row.action);
+    TzkPDFObjectPtr action = reader.ReadObject();
+    auto& dict = action->Cast<TzkPDFDictObject>();
+    if (!row.error.empty()) {
+      ExpectRaises<sarvane::pdf::EUnexpectedError>([&] { doc_.ReadAction(dict); }, row.error);
+      continue;
+    }
+    doc_.ReadAction(dict);
+    std::string text = dict.ToText();
+    for (size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, " ");
+    EXPECT_EQ(text, row.after);
+  }
+  EXPECT_GT(Stored(11)->UseCount(), 0);
+}
+
+}  // namespace
+}  // namespace sarvane::pdf::doc
