@@ -399,7 +399,9 @@ struct TzkHolder {
 int32_t IndexOfReference(const TzkPDFObjectStore& store, const TzkPDFArrayObject& array,
                          const TzkPDFIndirectObject* object) {
   for (int32_t i = 0; i < array.Count(); ++i) {
-    if (StoredTarget(store, array.ItemAt(i)) == object) return i;
+    const auto* ref = ObjectAs<TzkPDFIndirectReference>(array.ItemAt(i));
+    // The number first: a long /Fields array is searched once per deletion.
+    if (ref && ref->ObjectNumber() == object->ObjectNumber() && StoredTarget(store, ref) == object) return i;
   }
   return -1;
 }
@@ -443,23 +445,47 @@ std::vector<TzkPDFIndirectObject*> FieldTree(const TzkPDFObjectStore& store, con
 
 }  // namespace
 
+struct TzkAcroFormFields::TzkPageIndex {
+  std::vector<TzkPDFIndirectObject*> PageObjects;
+  TzkPageObjects Pages;
+  std::unordered_map<int32_t, std::vector<int>> Listing;  // object number to 1-based pages
+};
+
+namespace {
+
+TzkAcroFormFields::TzkPageIndex& PageIndexOf(TzkExPDFDocument& doc, TzkAcroFormFields& list) {
+  if (!list.PageIndex || list.PageIndex->PageObjects != doc.Pages()) {
+    auto index = std::make_shared<TzkAcroFormFields::TzkPageIndex>();
+    index->PageObjects = doc.Pages();
+    index->Pages = TzkPageObjects(doc.Pages().begin(), doc.Pages().end());
+    index->Listing = AnnotationPages(doc);
+    list.PageIndex = std::move(index);
+  }
+  return *list.PageIndex;
+}
+
+}  // namespace
+
 void DeleteFormFieldAt(TzkExPDFDocument& doc, int32_t index) {
   std::shared_ptr<TzkAcroFormFields> list = doc.FormFields();
   if (!list) throw ENoAcroFields(std::string(res::kNoFormFields));
   if (index < 0 || index >= list->Count()) throw EFieldNotFound(Format(res::kFieldIndexDoesNotExist, index));
 
   TzkPDFObjectStore& store = doc.ObjectStore();
-  const TzkPageObjects pages(doc.Pages().begin(), doc.Pages().end());
+  TzkAcroFormFields::TzkPageIndex& pageIndex = PageIndexOf(doc, *list);
+  const TzkPageObjects& pages = pageIndex.Pages;
   auto* form = doc.Catalog().AcroForm ? ObjectAs<TzkPDFDictObject>(store.Resolve(doc.Catalog().AcroForm.get())) : nullptr;
-  std::unordered_set<const TzkPDFIndirectObject*> recorded;
-  for (const auto& record : list->Items) recorded.insert(record->FieldObject);
+  auto recorded = [&](const TzkPDFIndirectObject* object) {
+    return std::any_of(list->Items.begin(), list->Items.end(),
+                       [&](const std::unique_ptr<TzkAcroFormField>& record) { return record->FieldObject == object; });
+  };
 
   // The node to unlink: the field itself, or the nearest unlisted parent
   // that would be left without kids (its /Kids would be empty).
   TzkPDFIndirectObject* top = (*list)[index].FieldObject;
   TzkHolder holder = HolderOf(store, top, form);
   std::unordered_set<const TzkPDFIndirectObject*> climbed{top};
-  while (holder.OwnerObject && holder.Array->Count() == 1 && !recorded.count(holder.OwnerObject) &&
+  while (holder.OwnerObject && holder.Array->Count() == 1 && !recorded(holder.OwnerObject) &&
          !pages.count(holder.OwnerObject) && climbed.insert(holder.OwnerObject).second) {
     top = holder.OwnerObject;
     holder = HolderOf(store, top, form);
@@ -475,8 +501,17 @@ void DeleteFormFieldAt(TzkExPDFDocument& doc, int32_t index) {
 
   // Widgets leave every page that lists them. A page whose /Annots is an
   // object of its own (perhaps shared with other pages) gets a copy first.
-  for (TzkPDFIndirectObject* page : doc.Pages()) {
-    auto& dict = page->Value()->Cast<TzkPDFDictObject>();
+  std::vector<int> listing;
+  for (const TzkPDFIndirectObject* node : tree) {
+    auto it = pageIndex.Listing.find(node->ObjectNumber());
+    if (it == pageIndex.Listing.end()) continue;
+    listing.insert(listing.end(), it->second.begin(), it->second.end());
+    pageIndex.Listing.erase(it);
+  }
+  std::sort(listing.begin(), listing.end());
+  listing.erase(std::unique(listing.begin(), listing.end()), listing.end());
+  for (int pageNumber : listing) {
+    auto& dict = doc.Pages()[static_cast<size_t>(pageNumber - 1)]->Value()->Cast<TzkPDFDictObject>();
     const int32_t at = dict.IndexOfKey("/Annots");
     if (at < 0) continue;
     const auto* annots = ObjectAs<TzkPDFArrayObject>(store.Resolve(dict.ValueAt(at)));

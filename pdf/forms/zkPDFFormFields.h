@@ -72,6 +72,12 @@ class TzkAcroFormFields {
   std::vector<std::unique_ptr<TzkAcroFormField>> Items;
   int32_t Count() const { return static_cast<int32_t>(Items.size()); }
   TzkAcroFormField& operator[](int32_t index) const { return *Items[static_cast<size_t>(index)]; }
+
+  // Which pages list which annotations, made by the first deletion and kept
+  // up to date by the later ones while the page list stays the same: a
+  // series of deletions then costs no scan of every page each.
+  struct TzkPageIndex;
+  std::shared_ptr<TzkPageIndex> PageIndex;
 };
 
 // The font record of a default appearance text, or nullptr when the text is
