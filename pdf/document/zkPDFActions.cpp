@@ -48,10 +48,6 @@ bool NameIs(const TzkPDFObject* object, std::string_view name) {
 constexpr std::string_view kDestinationNames[] = {"/XYZ", "/Fit", "/FitH", "/FitV",
                                                   "/FitR", "/FitB", "/FitBH", "/FitBV"};
 
-TzkPageObjects PageSet(const std::vector<TzkPDFIndirectObject*>& pages) {
-  return TzkPageObjects(pages.begin(), pages.end());
-}
-
 }  // namespace
 
 // ------------------------------------------------------------ dictionaries
@@ -169,7 +165,7 @@ TzkPDFDictObject* TzkExProPDFDocument::OwnAdditionalActions(TzkPDFDictObject& pa
     page.SetValue("/AA", std::move(copy));
   else
     page.Remove("/AA");
-  ReleaseDropped(ObjectStore(), PageSet(Pages()), {old.get()}, {});
+  ReleaseDropped(ObjectStore(), {old.get()}, {});
   return page.LookupAs<TzkPDFDictObject>("/AA");
 }
 
@@ -200,7 +196,7 @@ void TzkExProPDFDocument::SetPageAction(const TzkPDFPageLevelAction& pageAction,
     CountReferences(ObjectStore(), copy.get());
     if (index >= 0) {
       TzkPDFObjectPtr old = aa->PutValueAt(index, std::move(copy));
-      ReleaseDropped(ObjectStore(), PageSet(Pages()), {old.get()}, {});
+      ReleaseDropped(ObjectStore(), {old.get()}, {});
     } else {
       aa->SetValue(key, std::move(copy));
     }
@@ -226,8 +222,7 @@ void TzkExProPDFDocument::SetPageAction(const TzkPDFPageLevelAction& pageAction,
 
 // The stored actions that a removed action leads to through /Next (single
 // actions and arrays of them), each once; a loop ends where it closes.
-static std::vector<TzkPDFIndirectObject*> ActionChain(const TzkPDFObjectStore& store, const TzkPageObjects& pages,
-                                                      const TzkPDFObject* start) {
+static std::vector<TzkPDFIndirectObject*> ActionChain(const TzkPDFObjectStore& store, const TzkPDFObject* start) {
   std::vector<TzkPDFIndirectObject*> chain;
   std::unordered_set<const TzkPDFIndirectObject*> seen;
   std::vector<const TzkPDFObject*> work{start};
@@ -237,7 +232,7 @@ static std::vector<TzkPDFIndirectObject*> ActionChain(const TzkPDFObjectStore& s
     if (!value) continue;
     if (value->IsIndirectReference()) {
       TzkPDFIndirectObject* target = StoredTarget(store, value);
-      if (!target || pages.count(target) || !seen.insert(target).second) continue;
+      if (!target || IsPageObject(store, target) || !seen.insert(target).second) continue;
       chain.push_back(target);
       work.push_back(target->Value());
     } else if (const auto* list = value->As<TzkPDFArrayObject>()) {
@@ -260,8 +255,7 @@ void TzkExProPDFDocument::RemovePageAction(int page, uint8_t trigger) {
     // outline item or another page also uses stays as it is.
     TzkPDFObjectPtr removed = aa->PutValueAt(index, nullptr);
     aa->DeleteAt(index);
-    const TzkPageObjects pages = PageSet(Pages());
-    ReleaseDropped(ObjectStore(), pages, {removed.get()}, ActionChain(ObjectStore(), pages, removed.get()));
+    ReleaseDropped(ObjectStore(), {removed.get()}, ActionChain(ObjectStore(), removed.get()));
   }
   if (aa->Count() == 0) pageDict.Remove("/AA");
 }

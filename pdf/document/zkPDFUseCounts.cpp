@@ -36,6 +36,12 @@ void ForEachDirectReference(const TzkPDFObject* value,
   }
 }
 
+bool IsPageObject(const TzkPDFObjectStore& store, const TzkPDFIndirectObject* object) {
+  const auto* dict = object ? object->Value()->As<TzkPDFDictObject>() : nullptr;
+  const auto* type = dict ? ObjectAs<TzkPDFNameObject>(store.Resolve(dict->Lookup("/Type"))) : nullptr;
+  return type && type->Text() == "/Page";
+}
+
 TzkPDFIndirectObject* StoredTarget(const TzkPDFObjectStore& store, const TzkPDFObject* reference) {
   const auto* ref = ObjectAs<TzkPDFIndirectReference>(reference);
   if (!ref) return nullptr;
@@ -49,14 +55,13 @@ void CountReferences(const TzkPDFObjectStore& store, const TzkPDFObject* value) 
   });
 }
 
-void ReleaseDropped(const TzkPDFObjectStore& store, const TzkPageObjects& pages,
-                    const std::vector<const TzkPDFObject*>& dropped,
+void ReleaseDropped(const TzkPDFObjectStore& store, const std::vector<const TzkPDFObject*>& dropped,
                     const std::vector<TzkPDFIndirectObject*>& group) {
   // Trial: the uses each member keeps once the dropped values and the
   // members' references to each other are taken away.
   std::unordered_map<TzkPDFIndirectObject*, int32_t> remaining;
   for (TzkPDFIndirectObject* member : group) {
-    if (!pages.count(member)) remaining.emplace(member, member->UseCount());
+    if (!IsPageObject(store, member)) remaining.emplace(member, member->UseCount());
   }
   auto inGroup = [&](TzkPDFIndirectObject* object) { return object && remaining.count(object) > 0; };
   auto trialRelease = [&](const TzkPDFIndirectReference& ref) {
@@ -86,7 +91,7 @@ void ReleaseDropped(const TzkPDFObjectStore& store, const TzkPageObjects& pages,
   std::vector<TzkPDFIndirectObject*> freed;
   auto release = [&](const TzkPDFIndirectReference& ref) {
     TzkPDFIndirectObject* target = StoredTarget(store, &ref);
-    if (!target || pages.count(target) || target->UseCount() <= 0) return;
+    if (!target || target->UseCount() <= 0 || IsPageObject(store, target)) return;
     target->DecUseCount();
     if (target->UseCount() == 0 && !inGroup(target)) freed.push_back(target);
   };

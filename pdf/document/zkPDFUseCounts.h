@@ -16,12 +16,14 @@
 
 namespace sarvane::pdf::doc {
 
-using TzkPageObjects = std::unordered_set<const sarvane::pdf::TzkPDFIndirectObject*>;
-
 // Calls visit for every reference inside value, without following any of
 // them (a value's own arrays and dictionaries, and a stream's dictionary).
 void ForEachDirectReference(const sarvane::pdf::TzkPDFObject* value,
                             const std::function<void(const sarvane::pdf::TzkPDFIndirectReference&)>& visit);
+
+// Whether the object is a page (a dictionary of /Type /Page). Pages are
+// never freed by the routines here: the page list holds them.
+bool IsPageObject(const sarvane::pdf::TzkPDFObjectStore& store, const sarvane::pdf::TzkPDFIndirectObject* object);
 
 // The stored object a reference names, or nullptr.
 sarvane::pdf::TzkPDFIndirectObject* StoredTarget(const sarvane::pdf::TzkPDFObjectStore& store,
@@ -37,7 +39,7 @@ void CountReferences(const sarvane::pdf::TzkPDFObjectStore& store, const sarvane
 // a member that is still used from outside the group stays, with all it
 // reaches inside the group. Objects outside the group are freed as their use
 // count reaches zero, each visited once. Page objects are never freed.
-void ReleaseDropped(const sarvane::pdf::TzkPDFObjectStore& store, const TzkPageObjects& pages,
+void ReleaseDropped(const sarvane::pdf::TzkPDFObjectStore& store,
                     const std::vector<const sarvane::pdf::TzkPDFObject*>& dropped,
                     const std::vector<sarvane::pdf::TzkPDFIndirectObject*>& group);
 

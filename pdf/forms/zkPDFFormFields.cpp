@@ -19,7 +19,7 @@ using namespace sarvane::pdf;
 using sarvane::pdf::doc::EFieldNotFound;
 using sarvane::pdf::doc::ENoAcroFields;
 using sarvane::pdf::doc::StoredTarget;
-using sarvane::pdf::doc::TzkPageObjects;
+using sarvane::pdf::doc::IsPageObject;
 
 namespace {
 
@@ -423,8 +423,7 @@ TzkHolder HolderOf(const TzkPDFObjectStore& store, TzkPDFIndirectObject* node, T
 }
 
 // The node and every node below it through /Kids, each once.
-std::vector<TzkPDFIndirectObject*> FieldTree(const TzkPDFObjectStore& store, const TzkPageObjects& pages,
-                                             TzkPDFIndirectObject* top) {
+std::vector<TzkPDFIndirectObject*> FieldTree(const TzkPDFObjectStore& store, TzkPDFIndirectObject* top) {
   std::vector<TzkPDFIndirectObject*> tree;
   std::unordered_set<const TzkPDFIndirectObject*> seen{top};
   std::vector<TzkPDFIndirectObject*> work{top};
@@ -437,7 +436,7 @@ std::vector<TzkPDFIndirectObject*> FieldTree(const TzkPDFObjectStore& store, con
     if (!kids) continue;
     for (int32_t i = kids->Count() - 1; i >= 0; --i) {
       TzkPDFIndirectObject* kid = StoredTarget(store, kids->ItemAt(i));
-      if (kid && !pages.count(kid) && seen.insert(kid).second) work.push_back(kid);
+      if (kid && !IsPageObject(store, kid) && seen.insert(kid).second) work.push_back(kid);
     }
   }
   return tree;
@@ -447,7 +446,6 @@ std::vector<TzkPDFIndirectObject*> FieldTree(const TzkPDFObjectStore& store, con
 
 struct TzkAcroFormFields::TzkPageIndex {
   std::vector<TzkPDFIndirectObject*> PageObjects;
-  TzkPageObjects Pages;
   std::unordered_map<int32_t, std::vector<int>> Listing;  // object number to 1-based pages
 };
 
@@ -457,7 +455,6 @@ TzkAcroFormFields::TzkPageIndex& PageIndexOf(TzkExPDFDocument& doc, TzkAcroFormF
   if (!list.PageIndex || list.PageIndex->PageObjects != doc.Pages()) {
     auto index = std::make_shared<TzkAcroFormFields::TzkPageIndex>();
     index->PageObjects = doc.Pages();
-    index->Pages = TzkPageObjects(doc.Pages().begin(), doc.Pages().end());
     index->Listing = AnnotationPages(doc);
     list.PageIndex = std::move(index);
   }
@@ -473,7 +470,6 @@ void DeleteFormFieldAt(TzkExPDFDocument& doc, int32_t index) {
 
   TzkPDFObjectStore& store = doc.ObjectStore();
   TzkAcroFormFields::TzkPageIndex& pageIndex = PageIndexOf(doc, *list);
-  const TzkPageObjects& pages = pageIndex.Pages;
   auto* form = doc.Catalog().AcroForm ? ObjectAs<TzkPDFDictObject>(store.Resolve(doc.Catalog().AcroForm.get())) : nullptr;
   auto recorded = [&](const TzkPDFIndirectObject* object) {
     return std::any_of(list->Items.begin(), list->Items.end(),
@@ -486,11 +482,11 @@ void DeleteFormFieldAt(TzkExPDFDocument& doc, int32_t index) {
   TzkHolder holder = HolderOf(store, top, form);
   std::unordered_set<const TzkPDFIndirectObject*> climbed{top};
   while (holder.OwnerObject && holder.Array->Count() == 1 && !recorded(holder.OwnerObject) &&
-         !pages.count(holder.OwnerObject) && climbed.insert(holder.OwnerObject).second) {
+         !IsPageObject(store, holder.OwnerObject) && climbed.insert(holder.OwnerObject).second) {
     top = holder.OwnerObject;
     holder = HolderOf(store, top, form);
   }
-  const std::vector<TzkPDFIndirectObject*> tree = FieldTree(store, pages, top);
+  const std::vector<TzkPDFIndirectObject*> tree = FieldTree(store, top);
   const std::unordered_set<const TzkPDFIndirectObject*> inTree(tree.begin(), tree.end());
 
   std::vector<TzkPDFObjectPtr> dropped;
@@ -523,7 +519,7 @@ void DeleteFormFieldAt(TzkExPDFDocument& doc, int32_t index) {
       TzkPDFObjectPtr copy = annots->Clone();
       sarvane::pdf::doc::CountReferences(store, copy.get());
       const TzkPDFObjectPtr shared = dict.PutValueAt(at, std::move(copy));
-      sarvane::pdf::doc::ReleaseDropped(store, pages, {shared.get()}, {});
+      sarvane::pdf::doc::ReleaseDropped(store, {shared.get()}, {});
     }
     auto& own = dict.ValueAt(at)->Cast<TzkPDFArrayObject>();
     for (int32_t i = own.Count() - 1; i >= 0; --i) {
@@ -533,7 +529,7 @@ void DeleteFormFieldAt(TzkExPDFDocument& doc, int32_t index) {
 
   std::vector<const TzkPDFObject*> droppedValues;
   for (const auto& value : dropped) droppedValues.push_back(value.get());
-  sarvane::pdf::doc::ReleaseDropped(store, pages, droppedValues, tree);
+  sarvane::pdf::doc::ReleaseDropped(store, droppedValues, tree);
 
   // The records of every field that went.
   std::erase_if(list->Items, [&](const std::unique_ptr<TzkAcroFormField>& record) {
@@ -555,7 +551,7 @@ void DeleteFormFieldAt(TzkExPDFDocument& doc, int32_t index) {
     formValues.push_back(std::move(doc.Catalog().AcroForm));
     std::vector<const TzkPDFObject*> values;
     for (const auto& value : formValues) values.push_back(value.get());
-    sarvane::pdf::doc::ReleaseDropped(store, pages, values, {});
+    sarvane::pdf::doc::ReleaseDropped(store, values, {});
     doc.SetFormFields(nullptr);
   }
 }
