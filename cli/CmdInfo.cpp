@@ -1,4 +1,5 @@
 // sarvane-cli info: what the library reads from a PDF file, as one JSON object.
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -9,6 +10,7 @@
 
 #include "pdf/crypt/zkPDFCrypt.h"
 #include "pdf/document/zkPDFDoc.h"
+#include "pdf/forms/zkPDFFormFields.h"
 #include "platform/CodePage.h"
 
 namespace {
@@ -31,6 +33,11 @@ const char kInfoUsage[] =
     "  page_mode      pmNone, pmUseOutlines, pmUseThumbs, pmFullScreen, pmUseAttachments\n"
     "  page_layout    plNone, plSinglePage, plOneColumn, plTwoColumnLeft, plTwoColumnRight\n"
     "  page_sizes_mm  [width, height] of each page's visible box in millimetres\n"
+    "  page_actions   for each page {\"open\": bool, \"close\": bool}: whether it\n"
+    "                 has an action run when it opens and when it closes\n"
+    "  fields         each terminal form field in document order: {\"name\" (full\n"
+    "                 name), \"kind\" (text, checkbox, radio, combo, list, button,\n"
+    "                 signature), \"value\", \"pages\" (pages of its widgets)}\n"
     "  warnings       defects met while reading\n"
     "\n"
     "options:\n"
@@ -163,6 +170,52 @@ std::string DescribeDocument(TzkPDFDocument& doc, const std::vector<std::string>
     out += ',';
     AppendNumber(out, height);
     out += ']';
+  }
+  out += ']';
+
+  out += ",\"page_actions\":[";
+  for (int page = 1; page <= doc.PageCount(); ++page) {
+    if (page > 1) out += ',';
+    out += "{\"open\":";
+    out += doc.HasPageAction(page, 0) ? "true" : "false";
+    out += ",\"close\":";
+    out += doc.HasPageAction(page, 1) ? "true" : "false";
+    out += '}';
+  }
+  out += ']';
+
+  out += ",\"fields\":[";
+  if (const auto& fields = doc.FormFields()) {
+    const auto annotationPages = sarvane::pdf::forms::AnnotationPages(doc);
+    // Field texts are in the system code page; JSON is UTF-8.
+    auto text = [](const std::string& s) { return sarvane::Utf16ToUtf8(sarvane::AnsiToUtf16(s)); };
+    first = true;
+    for (const auto& field : fields->Items) {
+      if (!field->Terminal) continue;
+      if (!first) out += ',';
+      first = false;
+      out += "{\"name\":";
+      AppendJsonString(out, text(field->FullName));
+      out += ",\"kind\":";
+      AppendJsonString(out, sarvane::pdf::forms::FieldKindName(*field));
+      out += ",\"value\":";
+      AppendJsonString(out, text(field->Value));
+      out += ",\"pages\":[";
+      std::vector<int> pages;
+      for (int32_t widget : field->Widgets) {
+        auto it = annotationPages.find(widget);
+        if (it == annotationPages.end()) continue;
+        for (int page : it->second) {
+          if (std::find(pages.begin(), pages.end(), page) == pages.end()) pages.push_back(page);
+        }
+      }
+      std::sort(pages.begin(), pages.end());
+      for (size_t i = 0; i < pages.size(); ++i) {
+        if (i > 0) out += ',';
+        out += std::to_string(pages[i]);
+      }
+      out += "]}";
+    }
   }
   out += ']';
 

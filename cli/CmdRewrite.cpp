@@ -6,9 +6,11 @@
 #include <iostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "pdf/crypt/zkPDFCrypt.h"
 #include "pdf/document/zkPDFDoc.h"
+#include "pdf/forms/zkPDFFormFields.h"
 
 namespace {
 
@@ -18,7 +20,7 @@ using sarvane::pdf::doc::TzkPDFDocument;
 
 const char kRewriteUsage[] =
     "usage: sarvane-cli rewrite [--password P] [--encrypt 40|128 --owner O --user U --deny LIST]\n"
-    "                           [--compress flate|rle] IN OUT\n"
+    "                           [--compress flate|rle] [--delete-field NAME ...] IN OUT\n"
     "\n"
     "Loads IN and writes it anew as OUT: every object renumbered, one flat page\n"
     "tree, one cross-reference table.\n"
@@ -35,6 +37,9 @@ const char kRewriteUsage[] =
     "                      copy, annotate, fill, accessibility, assemble, highres\n"
     "                      (print also withholds highres)\n"
     "  --compress KIND     compress every stream not compressed yet: flate or rle\n"
+    "  --delete-field NAME remove the form field of that full name with its widgets\n"
+    "                      (repeatable); an unknown name is an error and nothing\n"
+    "                      is written\n"
     "  --help              show this text\n"
     "\n"
     "exit status: 0 written, 2 the password was refused, 1 any other error\n"
@@ -47,6 +52,7 @@ struct Options {
   std::string user;
   std::string deny;
   std::string compress;
+  std::vector<std::string> deleteFields;
   std::string input;
   std::string output;
 };
@@ -90,6 +96,8 @@ Options ParseOptions(int argc, char** argv) {
       o.compress = value();
       if (o.compress != "flate" && o.compress != "rle")
         throw UsageError("--compress takes flate or rle, not '" + o.compress + "'");
+    } else if (arg == "--delete-field") {
+      o.deleteFields.push_back(value());
     } else if (arg.size() > 1 && arg[0] == '-') {
       throw UsageError("unknown option '" + std::string(arg) + "'");
     } else {
@@ -164,6 +172,14 @@ int CmdRewrite(int argc, char** argv) {
     if (!doc.LoadDocument(o.input)) {
       std::cerr << "sarvane-cli rewrite: the password was refused\n";
       return 2;
+    }
+
+    for (const std::string& name : o.deleteFields) {
+      if (!doc.FormFields() || sarvane::pdf::forms::IndexOfField(doc, name) < 0) {
+        std::cerr << "sarvane-cli rewrite: no form field named '" << name << "'; nothing written\n";
+        return 1;
+      }
+      sarvane::pdf::forms::DeleteFormField(doc, name);
     }
 
     auto& encryption = doc.Encryption();

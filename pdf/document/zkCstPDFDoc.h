@@ -230,6 +230,9 @@ class TzkCustomPDFDocument : public TzkComponent {
   TzkPDFObjectStore* SaveTimeStore() const { return saveStore_.get(); }
   // Back to no compression, no ASCII encoding and no encryption handler.
   void ResetWriterState();
+  // With a form dictionary: mode 0 sets /NeedAppearances to true, 1 to
+  // false; any other mode leaves it. SaveDocument calls it with its mode.
+  void UpdateNeedAppearances(int mode);
 
   // ------------------- loading, pages, information (zkPDFDocLoad, zkPDFDocPassword)
   TzkPasswordEvent OnPassword;
@@ -286,6 +289,9 @@ class TzkCustomPDFDocument : public TzkComponent {
  protected:
   void StatusMessage(std::string_view text);
   void Warning(std::string_view text);
+  // Loading calls it with the catalog's form dictionary (a reference) once
+  // the form's objects are in the store; the field list is read there.
+  virtual void ReadAcroForm(TzkPDFObject* /*acroForm*/) {}
 
  private:
   struct WalkFrame;
@@ -348,7 +354,6 @@ class TzkCustomPDFDocument : public TzkComponent {
   // Writing (zkPDFDocWrite).
   struct SaveState;
   void WriteDocument(sarvane::pdf::TzkStream& out);
-  void ApplyNeedAppearances(int mode);
   void WriteObject(SaveState& state, const TzkPDFObject& value, int32_t number, bool lengthRepaired);
   void WriteCatalog(SaveState& state);
   void WritePageTree(SaveState& state);

@@ -73,6 +73,7 @@ constexpr std::string_view kPageNodeRepeated = "Page tree node %d listed more th
 constexpr std::string_view kNameTreeCycle = "Name tree node %d is its own ancestor";
 constexpr std::string_view kNameTreeTooDeep = "Name tree nested deeper than %d levels";
 constexpr std::string_view kInvalidPage = "Invalid page number %d";
+constexpr std::string_view kInvalidPageNumber = "Invalid page number (%d)";
 constexpr std::string_view kPageWithoutBox = "Page %d has no usable media box; US Letter assumed";
 constexpr std::string_view kCannotReadFile = "Cannot read file \"%s\". %s";
 constexpr std::string_view kUnsupportedEncryption = "Unsupported encryption method: %s";

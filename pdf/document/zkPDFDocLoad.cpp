@@ -246,6 +246,7 @@ void TzkCustomPDFDocument::ReadCatalog() {
     } else if (!acroForm->IsNull()) {
       throw EUnexpectedObjectError();
     }
+    ReadAcroForm(catalog_->AcroForm.get());
     StatusMessage(res::kAcroFormsProcessed);
   }
 

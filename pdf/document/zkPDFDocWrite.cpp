@@ -158,7 +158,7 @@ void TzkCustomPDFDocument::SaveDocument(const std::string& fileName, int mode) {
   std::string outputName = fileName;
   if (LowerCase(ExtractFileExt(fileName)) != ".pdf") outputName += ".pdf";
 
-  ApplyNeedAppearances(mode);
+  UpdateNeedAppearances(mode);
   StatusMessage(Format(res::kSavingFile, outputName));
   {
     TzkReplacingFileStream file(outputName);
@@ -172,7 +172,7 @@ void TzkCustomPDFDocument::SaveDocument(const std::string& fileName, int mode) {
   StatusMessage(res::kSaveComplete);
 }
 
-void TzkCustomPDFDocument::ApplyNeedAppearances(int mode) {
+void TzkCustomPDFDocument::UpdateNeedAppearances(int mode) {
   if (mode != 0 && mode != 1) return;
   if (!Catalog().AcroForm) return;
   auto* form = ObjectAs<TzkPDFDictObject>(ObjectStore().Resolve(Catalog().AcroForm.get()));
