@@ -207,6 +207,8 @@ class TzkCustomPDFDocument : public TzkComponent {
   // a temporary name beside it and renamed into place once complete, so a
   // failed save never leaves a truncated file where a good one stood.
   void SaveDocument(const std::string& fileName, int mode);
+  // Writes the whole document anew into out, as SaveDocument writes a file.
+  void SaveDocumentTo(sarvane::pdf::TzkStream& out) { WriteDocument(out); }
   // Compresses every stream on save: kind 0 Flate, 1 RunLength; level is the
   // Flate level index 0..3.
   void SetCompression(uint8_t kind, uint8_t level);
@@ -246,6 +248,8 @@ class TzkCustomPDFDocument : public TzkComponent {
   // Opens and reads a PDF file (".pdf" is appended to a name without an
   // extension); the result is IsLoaded. A refused password gives false.
   bool LoadDocument(const std::string& fileName);
+  // The same for a file already in memory.
+  bool LoadDocumentData(std::shared_ptr<const std::string> data);
   // Back to a fresh, empty document; the published settings stay.
   void CloseDocument();
   const std::string& WorkFileName() const { return workFileName_; }

@@ -114,7 +114,15 @@ bool TzkCustomPDFDocument::LoadDocument(const std::string& fileName) {
   if (!FileExists(work)) throw EFileNotFound(work);
   if (filename_.empty()) filename_ = work;
 
-  std::shared_ptr<const std::string> data = ReadWholeFile(work);
+  return LoadDocumentData(ReadWholeFile(work));
+}
+
+bool TzkCustomPDFDocument::LoadDocumentData(std::shared_ptr<const std::string> data) {
+  if (isLoaded_ || openAttempted_) {
+    const std::string work = workFileName_;
+    CloseDocument();
+    workFileName_ = work;
+  }
   try {
     OpenAndRead(data);
   } catch (const Exception& e) {
@@ -124,6 +132,7 @@ bool TzkCustomPDFDocument::LoadDocument(const std::string& fileName) {
     if (repaired_ || !repairPossible_) throw;
     const std::exception_ptr first = std::current_exception();
     const std::string reason = e.what();
+    const std::string work = workFileName_;
     CloseDocument();
     workFileName_ = work;
     repairRequested_ = true;

@@ -307,6 +307,89 @@ TEST_F(LoadTest, HostilePageTreesStayBounded) {
   }
 }
 
+// What the widely used readers open, opened here too: one row per kind of
+// lenient or damaged file, built from one small sound file.
+TEST_F(LoadTest, LenientAndDamagedFilesLoad) {
+  auto sound = [](const std::string& header = "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n") {
+    PdfBuilder b(header);
+    b.AddObject(1, "<< /Type /Catalog /Pages 2 0 R >>");
+    b.AddObject(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+    b.AddObject(3, "<< /Type /Page /MediaBox [0 0 200 200] /Contents 4 0 R >>");
+    b.AddStream(4, "", "BT ET");
+    return b;
+  };
+  auto finished = [](PdfBuilder b, const std::string& trailer = "/Size 5 /Root 1 0 R") {
+    b.FinishTable(trailer);
+    return b.Data();
+  };
+  const std::string base = finished(sound());
+  const size_t startxref = base.rfind("startxref") + 10;
+  struct Case {
+    const char* name;
+    std::string file;
+    int pages;
+    std::string warning;  // the start of the one warning expected, or empty for none
+    TzkPDFVersion version = pvPDF14;
+  };
+  const std::string repaired = "The file was damaged and has been repaired (";
+  const Case cases[] = {
+      {"sound", base, 1, ""},
+      {"startxref past the end", base.substr(0, startxref) + "99999\n%%EOF\n", 1,
+       repaired + "File is corrupted (startxref 99999 is past the end of the file)"},
+      {"startxref on the line end before xref",
+       base.substr(0, startxref) + std::to_string(base.rfind("xref\n0") - 1) + "\n%%EOF\n", 1, ""},
+      {"table dropped", base.substr(0, base.rfind("endobj") + 7), 1, repaired},
+      // The table is found, but its offsets lead 8 bytes short of every object.
+      {"offsets shifted", [&] {
+         const std::string moved = "%PDF-1.4\n% moved\n" + base.substr(9, startxref - 9);
+         return moved + std::to_string(std::stoll(base.substr(startxref)) + 8) + "\n%%EOF\n";
+       }(), 1, repaired + "File is corrupted (the catalog, object 1, is not at offset"},
+      {"bytes before the header", "From: gateway\r\n\r\n" + base, 1, ""},
+      {"version 2.0", finished(sound("%PDF-2.0\n")), 1, "", pvPDF20},
+      {"version 1.8", finished(sound("%PDF-1.8\n")), 1, "", pvPDF18},
+      {"21-byte entries", [&] {
+         std::string f = base;
+         for (size_t at = f.find(" n\r\n"); at != std::string::npos; at = f.find(" n\r\n", at + 5)) f.insert(at + 2, " ");
+         return f;
+       }(), 1, ""},
+      {"empty object and number glued to endobj", [&] {
+         PdfBuilder b = sound();
+         b.AddObject(5, "");
+         b.AddObject(6, "59endobj");
+         return finished(b, "/Size 7 /Root 1 0 R");
+       }(), 1, ""},
+      {"direct /Info", finished(sound(), "/Size 5 /Root 1 0 R /Info << /Title (direct) >>"), 1, ""},
+      {"untyped, direct and repeated page-tree nodes", [&] {
+         PdfBuilder b;
+         b.AddObject(1, "<< /Type /Catalog /Pages 2 0 R >>");
+         b.AddObject(2, "<< /Kids [3 0 R << /MediaBox [0 0 9 9] >> 3 0 R] /Count 3 >>");
+         b.AddObject(3, "<< /MediaBox [0 0 200 200] >>");
+         return finished(b, "/Size 4 /Root 1 0 R");
+       }(), 3, ""},
+      {"high object number", [&] {
+         PdfBuilder b = sound();
+         b.AddObject(8000000, "(far)");
+         b.FinishTable("/Size 8000001 /Root 1 0 R");
+         return b.Data();
+       }(), 1, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TzkPDFDocument doc;
+    std::vector<std::string> warnings;
+    doc.OnWarning = [&](TzkComponent*, const std::string& w) { warnings.push_back(w); };
+    ASSERT_TRUE(doc.LoadDocument(Write("lenient.pdf", c.file)));
+    EXPECT_EQ(doc.PageCount(), c.pages);
+    EXPECT_EQ(doc.PDFVersion(), c.version);
+    if (c.warning.empty()) {
+      EXPECT_TRUE(warnings.empty()) << warnings.front();
+    } else {
+      ASSERT_EQ(warnings.size(), 1u);
+      EXPECT_EQ(warnings[0].substr(0, c.warning.size()), c.warning);
+    }
+  }
+}
+
 TEST_F(LoadTest, PageBoxesResolveNumbersAndFallBackToLetter) {
   const std::string path = Write("boxes.pdf", SimpleFile([](PdfBuilder& b) {
     b.AddObject(2, "<< /Type /Pages /Kids [3 0 R 4 0 R 5 0 R 6 0 R] /Count 4 >>");
