@@ -4,6 +4,7 @@
 // lost or changed on the way through, which no input may cause.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -12,6 +13,13 @@
 using namespace sarvane;
 using namespace sarvane::pdf;
 using namespace sarvane::pdf::doc;
+
+namespace {
+[[noreturn]] void Fault(const std::string& what) {
+  std::fprintf(stderr, "round trip: %s\n", what.c_str());
+  __builtin_trap();
+}
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   auto data = std::make_shared<const std::string>(reinterpret_cast<const char*>(bytes), size);
@@ -28,8 +36,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   try {
     TzkPDFDocument second;
     second.SetShowSetupDialog(false);
-    if (!second.LoadDocumentData(std::make_shared<const std::string>(saved.Bytes()))) __builtin_trap();
-    if (second.PageCount() != first.PageCount()) __builtin_trap();
+    if (!second.LoadDocumentData(std::make_shared<const std::string>(saved.Bytes()))) Fault("the copy did not load");
+    if (second.PageCount() != first.PageCount()) {
+      Fault("pages " + std::to_string(first.PageCount()) + " became " + std::to_string(second.PageCount()));
+    }
     const TzkPDFObjectStore& store = first.ObjectStore();
     for (int32_t i = 0; i < store.ObjectCount(); ++i) {
       const TzkPDFIndirectObject* object = store.ObjectAt(i);
@@ -38,10 +48,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
       TzkPDFIndirectReference ref(second.DocumentNumber(), 0, object->OutputNumber());
       TzkPDFObjectPtr copy = second.LoadObjectCopy(&ref);
       const auto* written = copy ? copy->As<TzkPDFStreamObject>() : nullptr;
-      if (!written || written->DataBytes() != stream->DataBytes()) __builtin_trap();
+      if (!written || written->DataBytes() != stream->DataBytes()) {
+        Fault("stream " + std::to_string(object->ObjectNumber()) + " written as " +
+              std::to_string(object->OutputNumber()) + (written ? " changed" : " is missing"));
+      }
     }
-  } catch (const Exception&) {
-    __builtin_trap();
+  } catch (const Exception& e) {
+    Fault(std::string("the copy raised: ") + e.what());
   }
   return 0;
 }

@@ -185,7 +185,9 @@ class TzkCustomPDFDocument : public TzkComponent {
   // How a resolved copy treats what it meets.
   struct TzkCopyOptions {
     bool CountUses = false;         // raise the use count of every object a reference leads to
-    bool CycleAsReference = false;  // a reference back into its own chain stays one (else null)
+    // A reference back into its own chain, or to a stream, stays a
+    // reference (else it becomes null).
+    bool CycleAsReference = false;
     bool AnyGeneration = false;     // a reference takes the object whatever its generation
   };
   // The one routine that copies a tree with its references replaced by

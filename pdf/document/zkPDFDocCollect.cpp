@@ -416,6 +416,12 @@ struct TzkCustomPDFDocument::TreeCopy {
     if (it == Fetched.end()) it = Fetched.emplace(key, Document.FetchObject(reference, Options.AnyGeneration)).first;
     TzkPDFIndirectObject* target = it->second.Object;
     if (!target) return std::make_unique<sarvane::pdf::TzkPDFNullObject>();
+    // A stream is only ever an object of its own: it cannot be copied into
+    // another value.
+    if (target->Value()->IsStream()) {
+      if (Options.CycleAsReference) return reference.Clone();
+      return std::make_unique<sarvane::pdf::TzkPDFNullObject>();
+    }
     if (Options.CountUses) target->IncUseCount();
     Path.push_back(key);
     const int32_t outer = Expanding;

@@ -128,5 +128,26 @@ TEST_F(CollectTest, AStreamWithoutDataFailsTheSaveAndNamesIt) {
   EXPECT_FALSE(fs::exists(Path("out.pdf")));
 }
 
+TEST_F(CollectTest, AStreamIsNeverCopiedIntoAnotherValue) {
+  // An information dictionary that refers to a stream (here the catalog's
+  // page tree, as a damaged file had it): the copy kept as the document's
+  // information cannot hold the stream, and the saved file must read back.
+  PdfBuilder b;
+  b.AddObject(1, "<< /Type /Catalog /Pages 2 0 R >>");
+  b.AddObject(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+  b.AddObject(3, "<< /Type /Page /MediaBox [0 0 10 10] /Contents 4 0 R >>");
+  b.AddStream(4, "", "BT ET");
+  b.AddObject(5, "<< /Title (t) /Thumb 4 0 R /Tree 2 0 R >>");
+  b.FinishTable("/Size 6 /Root 1 0 R /Info 5 0 R");
+  TzkPDFDocument doc;
+  ASSERT_TRUE(doc.LoadDocument(Write("info.pdf", b.Data())));
+  const std::string info = doc.DocumentInfo().Dictionary().ToText();
+  EXPECT_EQ(info.find("stream"), std::string::npos) << info;
+  doc.SaveDocument(Path("out.pdf"), 2);
+  TzkPDFDocument copy;
+  ASSERT_TRUE(copy.LoadDocument(Path("out.pdf")));
+  EXPECT_EQ(copy.PageCount(), 1);
+}
+
 }  // namespace
 }  // namespace sarvane::pdf::doc
