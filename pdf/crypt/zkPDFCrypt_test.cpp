@@ -371,7 +371,9 @@ TEST(SecurityHandler, RevisionAndKeyLengthFromTheDictionaryValues) {
       {3, 129, 0, el40bit, "Invalid key length 129 in encryption dictionary"},
       {3, 136, 0, el40bit, "Invalid key length 136 in encryption dictionary"},
       {3, 32, 0, el40bit, "Invalid key length 32 in encryption dictionary"},
-      {4, 128, 0, el40bit, "Unsupported security handler revision 4"},
+      {4, 128, 16, el128bit, nullptr},
+      {6, 256, 32, el256bitAES, nullptr},  // the key length is fixed
+      {7, 128, 0, el40bit, "Unsupported security handler revision 7"},
       {1, 40, 0, el40bit, "Unsupported security handler revision 1"},
   };
   for (const auto& c : cases) {
@@ -559,8 +561,27 @@ TEST(EncryptionDictionary, UnusableEntriesRaiseTheirErrors) {
        "Invalid permission in encryption dictionary"},
       {"/ID element an integer", [](auto&, auto& id) { id = IdArray(std::make_unique<TzkPDFIntegerObject>(7)); },
        "Invalid FileId."},
-      {"/R 4", [](auto& d, auto&) { d.SetInteger("/R", 4); }, "Unsupported security handler revision 4"},
-      {"/R 5", [](auto& d, auto&) { d.SetInteger("/R", 5); }, "Unsupported security handler revision 5"},
+      {"/R 7", [](auto& d, auto&) { d.SetInteger("/R", 7); }, "Unsupported security handler revision 7"},
+      // Revisions 5 and 6 need 48 bytes of O and U.
+      {"/R 5 with 32-byte /O", [](auto& d, auto&) { d.SetInteger("/R", 5); }, "Invalid Owner Key."},
+      {"/V 4 naming a crypt filter it lacks",
+       [](auto& d, auto&) {
+         d.SetInteger("/V", 4);
+         d.SetInteger("/R", 4);
+         d.SetName("/StmF", "/Foo");
+       },
+       "Unsupported crypt filter /Foo"},
+      {"/V 4 with an unknown method",
+       [](auto& d, auto&) {
+         d.SetInteger("/V", 4);
+         d.SetInteger("/R", 4);
+         auto entry = std::make_unique<TzkPDFDictObject>();
+         entry->AddName("/CFM", "/Magic");
+         auto cf = std::make_unique<TzkPDFDictObject>();
+         cf->AddValue("/StdCF", std::move(entry));
+         d.SetValue("/CF", std::move(cf));
+       },
+       "Unsupported crypt filter /Magic"},
       {"/Length 0", [](auto& d, auto&) { d.SetInteger("/Length", 0); },
        "Invalid key length 0 in encryption dictionary"},
       {"/Length 4096", [](auto& d, auto&) { d.SetInteger("/Length", 4096); },

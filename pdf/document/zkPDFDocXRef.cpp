@@ -508,7 +508,7 @@ std::unique_ptr<TzkPDFIndirectObject> TzkCustomPDFDocument::ReadIndirectObjectAt
     }
     r.Seek(streamPosition);
     bool searched = false;
-    stream->SetData(r.ReadStreamData(declared, number, generation, &searched));
+    stream->SetData(r.ReadStreamData(declared, number, generation, &searched, &dict));
     corrected = corrected || searched;
   } catch (const Exception&) {
     corrected = true;
@@ -520,7 +520,7 @@ std::unique_ptr<TzkPDFIndirectObject> TzkCustomPDFDocument::ReadIndirectObjectAt
       length1 = nullptr;
     }
     if (length1 && length1->Value() >= 0 && length1->Value() <= r.Size() - streamPosition) {
-      stream->SetData(r.ReadStreamData(length1->Value(), number, generation));
+      stream->SetData(r.ReadStreamData(length1->Value(), number, generation, nullptr, &dict));
     } else {
       stream->SetData(std::make_unique<sarvane::pdf::TzkMemoryStream>());
     }

@@ -345,7 +345,8 @@ std::unique_ptr<TzkPDFDictObject> TzkPDFStreamReader::ReadDictionary() {
 }
 
 std::unique_ptr<TzkMemoryStream> TzkPDFStreamReader::ReadStreamData(int64_t length, int32_t objectNumber,
-                                                                    int32_t generation, bool* lengthCorrected) {
+                                                                    int32_t generation, bool* lengthCorrected,
+                                                                    TzkPDFDictObject* dict) {
   if (lengthCorrected) *lengthCorrected = false;
   SkipWhitespace();
   if (ReadText(6) != "stream") throw EStreamReadError();
@@ -386,7 +387,10 @@ std::unique_ptr<TzkMemoryStream> TzkPDFStreamReader::ReadStreamData(int64_t leng
     if (len > 1 || data_.substr(s, kEndStream.size()) != kEndStream) {
       result->Bytes().assign(data_.data() + s, len);
     }
-    if (decrypt_) Decrypt(result->Bytes(), objectNumber, generation);
+    if (decryptStream_)
+      decryptStream_(result->Bytes(), objectNumber, generation, dict);
+    else if (decrypt_)
+      Decrypt(result->Bytes(), objectNumber, generation);
     pos_ = s + len;
     SkipWhitespace();
   }
