@@ -242,9 +242,10 @@ TEST_F(MainWindowTest, ControlsStandAsLaidOut) {
   EXPECT_TRUE(form->EditOutPath->isReadOnly());
   EXPECT_FALSE(form->EditURL->isReadOnly());
 
-  ASSERT_EQ(form->RadioGroup1Buttons->buttons().size(), 2);
+  ASSERT_EQ(form->RadioGroup1Buttons->buttons().size(), 3);
   EXPECT_EQ(form->RadioGroup1Buttons->button(0)->text(), "128bits");
   EXPECT_EQ(form->RadioGroup1Buttons->button(1)->text(), "40bits");
+  EXPECT_EQ(form->RadioGroup1Buttons->button(2)->text(), "AES 256bits");
 
   EXPECT_EQ(form->OpenDialog1->Title, "ファイルの読み込み");
   EXPECT_EQ(form->FolderDialog1->Title(), "フォルダーの選択");

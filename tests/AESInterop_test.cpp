@@ -273,6 +273,22 @@ TEST_F(AESInterop, UnreadableEncryptionIsNamed) {
   }
 }
 
+// /P changed behind the encrypted copy in /Perms: readers warn and go on with /P.
+TEST_F(AESInterop, AlteredPermissionsAreAWarning) {
+  std::string bytes = ReadFile(Make("perms.pdf", "--encrypt usr own 256 --"));
+  const size_t at = bytes.find("/P -4");
+  ASSERT_NE(at, std::string::npos);
+  bytes.replace(at, 5, "/P -8");  // print withdrawn; same length, offsets stay right
+  const std::string file = *dir_ + "perms-altered.pdf";
+  std::ofstream(file, std::ios::binary) << bytes;
+  TzkPDFDocument doc;
+  const Opened opened = Open(doc, file, "usr");
+  ASSERT_TRUE(opened.loaded);
+  ASSERT_EQ(opened.warnings.size(), 1u);
+  EXPECT_NE(opened.warnings[0].find("/Perms"), std::string::npos) << opened.warnings[0];
+  EXPECT_FALSE(doc.Encryption().UserPermissions().Contains(AllowPrint));
+}
+
 // AES-256 output of rewrite, from a plain input and from an AES input opened
 // with its owner password.
 TEST_F(AESInterop, OurAES256FilesOpenInQpdfPopplerAndMuPDF) {
