@@ -42,13 +42,16 @@ bool KnownCFM(const std::string& cfm) {
 // For a dictionary with crypt filters: what cannot be read, or empty.
 std::string UnreadableCryptFilter(const TzkPDFDictObject& encrypt) {
   const auto* filters = encrypt.LookupAs<TzkPDFDictObject>("/CF");
+  // Any entry counts: a stream may name one of its own.
+  for (int32_t i = 0; filters && i < filters->Count(); ++i) {
+    const auto* entry = ObjectAs<TzkPDFDictObject>(filters->ValueAt(i));
+    const std::string cfm = entry ? NameEntry(*entry, "/CFM") : std::string();
+    if (!KnownCFM(cfm)) return "crypt filter " + cfm;
+  }
   for (const char* key : {"/StmF", "/StrF"}) {
     const std::string filter = NameEntry(encrypt, key);
-    if (filter.empty() || filter == "/Identity") continue;
-    const auto* entry = filters ? filters->LookupAs<TzkPDFDictObject>(filter) : nullptr;
-    if (!entry) return "crypt filter " + filter;
-    const std::string cfm = NameEntry(*entry, "/CFM");
-    if (!KnownCFM(cfm)) return "crypt filter " + cfm;
+    const bool named = !filter.empty() && filter != "/Identity";
+    if (named && !(filters && filters->LookupAs<TzkPDFDictObject>(filter))) return "crypt filter " + filter;
   }
   return std::string();
 }
