@@ -286,7 +286,7 @@ void TLockJob::ApplySecurity(const std::string& workFile) {
   auto& encryption = doc.Encryption();
   if (settings_.EN) {
     encryption.SetEnabled(true);
-    encryption.SetLevel(settings_.BT != 0 ? sarvane::pdf::el40bit : sarvane::pdf::el128bit);
+    encryption.SetLevel(EncryptionLevelOf(settings_.BT));
     encryption.SetOwnerPassword(settings_.Owner);
     encryption.SetUserPassword(settings_.PW ? settings_.User : std::string());
     encryption.SetUserPermissions(PermissionsFromSettings(settings_));

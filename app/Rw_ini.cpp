@@ -127,4 +127,15 @@ void WriteSettings(const std::string& fileName, const TSettings& s) {
   w.Text(kPDF, "OutPath", s.OutPath);
 }
 
+sarvane::pdf::TzkPDFEncryptionLevel EncryptionLevelOf(int32_t bt) {
+  if (bt == 0) return sarvane::pdf::el128bit;
+  if (bt == 2) return sarvane::pdf::el256bitAES;
+  return sarvane::pdf::el40bit;
+}
+
+int32_t RadioGroupIndexOf(int32_t bt) {
+  if (bt < 0) return -1;
+  return bt > 2 ? 1 : bt;
+}
+
 }  // namespace sarvane::app

@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "app/AppResStrings.h"
+#include "pdf/crypt/zkPDFCrypt.h"
 
 namespace sarvane::app {
 
@@ -46,7 +47,7 @@ struct TSettings {
   bool DA = false;  // CheckBox6   document assembly disabled
   bool FF = false;  // CheckBox7   form filling disabled
   bool AC = false;  // CheckBox8   accessibility extraction disabled
-  int32_t BT = 0;   // RadioGroup1 item index: 0 = "128bits", 1 = "40bits"
+  int32_t BT = 0;   // RadioGroup1 item index: 0 = "128bits", 1 = "40bits", 2 = "AES 256bits"
   // [Pass] unlock, owner and user password (EditOpenPW, EditOwnerPW, EditUserPW).
   std::string Open;
   std::string Owner;
@@ -87,5 +88,12 @@ std::string ScramblePassword(std::string_view text);
 // UnscramblePassword(ScramblePassword(p)) == p for every password without
 // the bytes 0x00, 0x12, 0x15, 0x1F.
 std::string UnscramblePassword(std::string_view stored);
+
+// The encryption level a BT value stands for: 0 RC4 128-bit, 2 AES-256, any
+// other value RC4 40-bit (what every value but 0 meant before AES came).
+sarvane::pdf::TzkPDFEncryptionLevel EncryptionLevelOf(int32_t bt);
+// The RadioGroup1 item a BT value selects: -1 none (below 0); past the items
+// the 40-bit one, as before the third item was added.
+int32_t RadioGroupIndexOf(int32_t bt);
 
 }  // namespace sarvane::app

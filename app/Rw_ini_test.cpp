@@ -240,6 +240,23 @@ class TFileSizeLimit {
   sighandler_t oldHandler_{};
 };
 
+// BT=2 is AES-256; every other value keeps the meaning it had before.
+TEST(Rw_ini, StrengthIndexGivesTheEncryptionLevelAndItem) {
+  const struct {
+    int32_t bt;
+    sarvane::pdf::TzkPDFEncryptionLevel level;
+    int32_t item;
+  } cases[] = {
+      {0, sarvane::pdf::el128bit, 0},   {1, sarvane::pdf::el40bit, 1}, {2, sarvane::pdf::el256bitAES, 2},
+      {3, sarvane::pdf::el40bit, 1},    {-1, sarvane::pdf::el40bit, -1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.bt);
+    EXPECT_EQ(EncryptionLevelOf(c.bt), c.level);
+    EXPECT_EQ(RadioGroupIndexOf(c.bt), c.item);
+  }
+}
+
 TEST(Rw_ini, FailingKeyStopsTheWriteAndLeavesTheFileWhole) {
   TTempHome home;
   const std::string name = SettingsFileName();

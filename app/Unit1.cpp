@@ -367,14 +367,19 @@ void TForm1::BuildControls() {
   RadioGroup1Buttons = new QButtonGroup(RadioGroup1);
   RadioGroup1Buttons->setObjectName("RadioGroup1Buttons");
   {
+    // Two columns, so that the third item fits the group as it stands.
     auto* r128 = new QRadioButton("128bits", RadioGroup1);
     r128->setObjectName("RadioGroup1Item0");
-    r128->setGeometry(8, 16, 329, 17);
+    r128->setGeometry(8, 16, 160, 17);
     auto* r40 = new QRadioButton("40bits", RadioGroup1);
     r40->setObjectName("RadioGroup1Item1");
-    r40->setGeometry(8, 34, 329, 17);
+    r40->setGeometry(8, 34, 160, 17);
+    auto* rAes = new QRadioButton("AES 256bits", RadioGroup1);
+    rAes->setObjectName("RadioGroup1Item2");
+    rAes->setGeometry(176, 16, 161, 17);
     RadioGroup1Buttons->addButton(r128, 0);
     RadioGroup1Buttons->addButton(r40, 1);
+    RadioGroup1Buttons->addButton(rAes, 2);
   }
 
   // Tab 2: the view limits.
@@ -594,8 +599,8 @@ void TForm1::FormCreate() {
   SetChecked(CheckBox6, read.DA);
   SetChecked(CheckBox7, read.FF);
   SetChecked(CheckBox8, read.AC);
-  // An index past the items selects the last one, below 0 none.
-  int index = std::clamp(read.BT, -1, 1);
+  // Below 0 selects none; an unknown value the 40-bit item, as it always did.
+  int index = RadioGroupIndexOf(read.BT);
   if (index < 0) {
     RadioGroup1Buttons->setExclusive(false);
     for (QAbstractButton* b : RadioGroup1Buttons->buttons()) b->setChecked(false);

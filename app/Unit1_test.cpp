@@ -242,9 +242,10 @@ TEST_F(MainWindowTest, ControlsStandAsLaidOut) {
   EXPECT_TRUE(form->EditOutPath->isReadOnly());
   EXPECT_FALSE(form->EditURL->isReadOnly());
 
-  ASSERT_EQ(form->RadioGroup1Buttons->buttons().size(), 2);
+  ASSERT_EQ(form->RadioGroup1Buttons->buttons().size(), 3);
   EXPECT_EQ(form->RadioGroup1Buttons->button(0)->text(), "128bits");
   EXPECT_EQ(form->RadioGroup1Buttons->button(1)->text(), "40bits");
+  EXPECT_EQ(form->RadioGroup1Buttons->button(2)->text(), "AES 256bits");
 
   EXPECT_EQ(form->OpenDialog1->Title, "ファイルの読み込み");
   EXPECT_EQ(form->FolderDialog1->Title(), "フォルダーの選択");
@@ -401,7 +402,8 @@ TEST_F(MainWindowTest, StrengthIndexFromTheFileSelectsTheNearestItem) {
     int stored;
     int checked;  // -1: no item
   };
-  const Case cases[] = {{0, 0}, {1, 1}, {5, 1}, {-3, -1}};
+  // Values past the items keep meaning 40 bits, as before the AES item came.
+  const Case cases[] = {{0, 0}, {1, 1}, {2, 2}, {3, 1}, {5, 1}, {-3, -1}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.stored);
     TSettings s = DefaultSettings();
@@ -413,6 +415,25 @@ TEST_F(MainWindowTest, StrengthIndexFromTheFileSelectsTheNearestItem) {
     ASSERT_TRUE(form.close());
     EXPECT_EQ(ReadSettings().BT, c.checked);
   }
+}
+
+TEST_F(MainWindowTest, AESChoiceFitsTheGroupAndRoundTripsThroughTheSettingsFile) {
+  {
+    TForm1 form;
+    form.show();
+    QAbstractButton* aes = form.RadioGroup1Buttons->button(2);
+    ASSERT_NE(aes, nullptr);
+    EXPECT_EQ(aes->text(), "AES 256bits");
+    for (QAbstractButton* b : form.RadioGroup1Buttons->buttons())
+      EXPECT_TRUE(form.RadioGroup1->rect().contains(b->geometry())) << b->text().toStdString();
+    QTest::mouseClick(aes, Qt::LeftButton, {}, QPoint(4, aes->height() / 2));
+    EXPECT_EQ(form.Settings().BT, 2);
+    ASSERT_TRUE(form.close());
+  }
+  EXPECT_EQ(ReadSettings().BT, 2);
+  TForm1 again;
+  EXPECT_TRUE(again.RadioGroup1Buttons->button(2)->isChecked());
+  ASSERT_TRUE(again.close());
 }
 
 TEST_F(MainWindowTest, TextsReachTheSettingsInTheSystemCodePage) {

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Side-by-side: an RC4-128 locked copy of a many-page document written by
-# sarvane-cli, qpdf and mutool. Prints the median wall time and peak memory
-# of each, and the ratios of the medians.
+# Side-by-side: an RC4-128 (or AES-256) locked copy of a many-page document
+# written by sarvane-cli, qpdf and mutool. Prints the median wall time and
+# peak memory of each, and the ratios of the medians.
 #
 # usage: bench/compare_lock.sh [PAGES] [RUNS]      (defaults 2500 and 7)
 # env:   SARVANE_BENCH_BUILD  build folder (default build/bench-release)
+#        SARVANE_BENCH_LEVEL  128 (RC4, default) or aes256
 set -euo pipefail
 
 pages=${1:-2500}
@@ -28,10 +29,18 @@ trap 'rm -rf "$work"' EXIT
 python3 "$root/bench/make_big_pdf.py" "$work/in.pdf" "$pages"
 echo "input: $pages pages, $(stat -c %s "$work/in.pdf") bytes" >&2
 
+level=${SARVANE_BENCH_LEVEL:-128}
+case $level in
+  128) qpdf_level="--allow-weak-crypto --encrypt u o 128 --use-aes=n"; mutool_level=rc4-128 ;;
+  aes256) qpdf_level="--encrypt u o 256"; mutool_level=aes-256 ;;
+  *) echo "compare_lock: SARVANE_BENCH_LEVEL is 128 or aes256" >&2; exit 1 ;;
+esac
+echo "level: $level" >&2
+
 declare -A cmd
-cmd[sarvane]="$cli rewrite --encrypt 128 --owner o --user u --deny print $work/in.pdf $work/out-sarvane.pdf"
-cmd[qpdf]="qpdf --allow-weak-crypto --encrypt u o 128 --use-aes=n --print=none -- $work/in.pdf $work/out-qpdf.pdf"
-cmd[mutool]="mutool clean -E rc4-128 -O o -U u $work/in.pdf $work/out-mutool.pdf"
+cmd[sarvane]="$cli rewrite --encrypt $level --owner o --user u --deny print $work/in.pdf $work/out-sarvane.pdf"
+cmd[qpdf]="qpdf $qpdf_level --print=none -- $work/in.pdf $work/out-qpdf.pdf"
+cmd[mutool]="mutool clean -E $mutool_level -O o -U u $work/in.pdf $work/out-mutool.pdf"
 tools=(sarvane qpdf mutool)
 
 # One warm-up run each, so that every tool starts from a warm page cache.

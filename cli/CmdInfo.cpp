@@ -26,7 +26,8 @@ const char kInfoUsage[] =
     "  pages          number of pages\n"
     "  encrypted      whether the file is encrypted\n"
     "  owner          whether it was opened with owner rights (true for a plain file)\n"
-    "  level          \"40\" or \"128\" (RC4 key bits), null for a plain file\n"
+    "  level          \"40\", \"128\" (RC4 key bits) or \"aes256\", null for a plain file\n"
+    "  method         RC4-40, RC4-128, AES-128 or AES-256 and revision 2 to 6, null for a plain file\n"
     "  permissions    the reader permissions held, e.g. \"AllowPrint\"\n"
     "  info           Title, Author, Subject, Keywords, Creator, Producer,\n"
     "                 CreationDate, ModDate (UTF-8)\n"
@@ -106,10 +107,15 @@ std::string DescribeDocument(TzkPDFDocument& doc, const std::vector<std::string>
   out += doc.IsOwner() ? "true" : "false";
   out += ",\"level\":";
   if (doc.IsEncrypted()) {
-    AppendJsonString(out, doc.Encryption().Level() == sarvane::pdf::el40bit ? "40" : "128");
+    const auto level = doc.Encryption().Level();
+    AppendJsonString(out, level == sarvane::pdf::el40bit ? "40" : level == sarvane::pdf::el128bit ? "128" : "aes256");
   } else {
     out += "null";
   }
+  const auto* decryptor = doc.Decryptor();
+  out += ",\"method\":";
+  if (decryptor) AppendJsonString(out, decryptor->MethodName()); else out += "null";
+  out += ",\"revision\":" + (decryptor ? std::to_string(decryptor->Revision()) : std::string("null"));
 
   out += ",\"permissions\":[";
   static constexpr std::pair<sarvane::pdf::TzkUserPermissionsType, const char*> kPermissions[] = {

@@ -36,7 +36,7 @@ const char kLockUsage[] =
     "  --owner O        owner password of the copy             [Pass] Owner\n"
     "  --user U         user (open) password of the copy;      [Pass] User\n"
     "                   turns the user password on             [Secu] PW=1\n"
-    "  --level 40|128   RC4 key length                         [Secu] BT\n"
+    "  --level 40|128|aes256  RC4 key length, or AES-256       [Secu] BT\n"
     "  --deny LIST      comma-separated operations to disable: print, modify,\n"
     "                   copy, annotate, assemble, fill, accessibility\n"
     "                   (the listed ones are disabled, the others allowed;\n"
@@ -184,7 +184,8 @@ int CmdLock(int argc, char** argv) {
   if (o.haveLevel) {
     if (o.level == "128") settings.BT = 0;
     else if (o.level == "40") settings.BT = 1;
-    else return UsageError("--level must be 40 or 128");
+    else if (o.level == "aes256") settings.BT = 2;
+    else return UsageError("--level must be 40, 128 or aes256");
   }
   if (o.haveDeny) {
     std::string error;

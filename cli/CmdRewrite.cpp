@@ -19,7 +19,7 @@ using sarvane::pdf::doc::TzkComponent;
 using sarvane::pdf::doc::TzkPDFDocument;
 
 const char kRewriteUsage[] =
-    "usage: sarvane-cli rewrite [--password P] [--encrypt 40|128 --owner O --user U --deny LIST]\n"
+    "usage: sarvane-cli rewrite [--password P] [--encrypt 40|128|aes256 --owner O --user U --deny LIST]\n"
     "                           [--compress flate|rle] [--delete-field NAME ...] IN OUT\n"
     "\n"
     "Loads IN and writes it anew as OUT: every object renumbered, one flat page\n"
@@ -29,6 +29,7 @@ const char kRewriteUsage[] =
     "  --password P        the password to offer when IN is encrypted (once;\n"
     "                      without it the empty password is offered)\n"
     "  --encrypt 40|128    write OUT with RC4 of that many key bits; without it OUT\n"
+    "  --encrypt aes256    (or) write OUT with AES-256 (revision 6)\n"
     "                      is written plain (a file opened with its user password\n"
     "                      only keeps its encryption)\n"
     "  --owner O           owner password of OUT\n"
@@ -82,7 +83,8 @@ Options ParseOptions(int argc, char** argv) {
       const std::string bits = value();
       if (bits == "40") o.encryptBits = 40;
       else if (bits == "128") o.encryptBits = 128;
-      else throw UsageError("--encrypt takes 40 or 128, not '" + bits + "'");
+      else if (bits == "aes256") o.encryptBits = 256;
+      else throw UsageError("--encrypt takes 40, 128 or aes256, not '" + bits + "'");
     } else if (arg == "--owner") {
       o.owner = value();
       ownerGiven = true;
@@ -185,7 +187,9 @@ int CmdRewrite(int argc, char** argv) {
     auto& encryption = doc.Encryption();
     if (o.encryptBits != 0) {
       encryption.SetEnabled(true);
-      encryption.SetLevel(o.encryptBits == 40 ? sarvane::pdf::el40bit : sarvane::pdf::el128bit);
+      encryption.SetLevel(o.encryptBits == 40    ? sarvane::pdf::el40bit
+                          : o.encryptBits == 256 ? sarvane::pdf::el256bitAES
+                                                 : sarvane::pdf::el128bit);
       encryption.SetOwnerPassword(o.owner);
       encryption.SetUserPassword(o.user);
       encryption.SetUserPermissions(permissions);

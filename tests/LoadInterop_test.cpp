@@ -172,35 +172,6 @@ TEST_F(LoadInterop, WrongPasswordsAreRefusedWithoutException) {
   EXPECT_EQ(tries, (std::vector<int>{0, 1, 2}));
 }
 
-TEST_F(LoadInterop, AesFilesRaiseANamedException) {
-  struct Case {
-    std::string args;
-    std::string method;
-  };
-  const Case cases[] = {
-      {"--encrypt usr own 128 --use-aes=y --", "AES-128"},
-      {"--encrypt usr own 256 --", "AES-256"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.method);
-    const std::string file = Make("aes.pdf", c.args);
-    TzkPDFDocument doc;
-    bool asked = false;
-    doc.OnPassword = [&](TzkComponent*, std::string& pw, bool&, int) {
-      asked = true;
-      pw = "usr";
-    };
-    try {
-      doc.LoadDocument(file);
-      ADD_FAILURE() << "no exception";
-    } catch (const EPDFException& e) {
-      EXPECT_NE(std::string(e.what()).find("Unsupported encryption method: " + c.method), std::string::npos)
-          << e.what();
-    }
-    EXPECT_FALSE(asked);
-  }
-}
-
 TEST_F(LoadInterop, CliInfoReportsTheFileAndExitCodes) {
   const std::string cli = CliPath();
   if (!fs::exists(cli)) GTEST_SKIP() << "sarvane-cli is not built";

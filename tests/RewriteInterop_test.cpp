@@ -352,7 +352,7 @@ TEST_F(RewriteInterop, CommandLineErrors) {
       {"no password", "", "rc4-128.pdf", 2, "password was refused"},
       {"missing input", "", "absent.pdf", 1, "File Not Found"},
       {"unknown permission", "--encrypt 128 --owner o --deny everything", "plain.pdf", 1, "unknown permission"},
-      {"bad key length", "--encrypt 64", "plain.pdf", 1, "--encrypt takes 40 or 128"},
+      {"bad key length", "--encrypt 64", "plain.pdf", 1, "--encrypt takes 40, 128 or aes256"},
       {"passwords without encryption", "--owner o", "plain.pdf", 1, "belong to --encrypt"},
   };
   for (const auto& c : cases) {

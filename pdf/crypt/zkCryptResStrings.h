@@ -13,5 +13,10 @@ inline constexpr const char* SUnsupportedRevision =
     "Unsupported security handler revision %d";
 inline constexpr const char* SInvalidKeyLengthEntry =
     "Invalid key length %d in encryption dictionary";
+inline constexpr const char* SUnsupportedCryptFilter = "Unsupported crypt filter %s";
+inline constexpr const char* SAESInvalidKeyLength = "AES: Invalid key length";
+inline constexpr const char* SAESFailed = "AES: the cipher failed";
+inline constexpr const char* SSHAFailed = "SHA-2: the digest failed";
+inline constexpr const char* SRandomFailed = "The random generator failed";
 
 }  // namespace sarvane::pdf

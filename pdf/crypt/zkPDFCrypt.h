@@ -1,12 +1,16 @@
 #pragma once
 // Encryption settings, reader permissions and the password-based standard
-// security handler (RC4 with MD5 key derivation, revisions 2 and 3).
+// security handler: RC4 with MD5 key derivation (revisions 2 and 3), crypt
+// filters with RC4 or AES-128 (revision 4, read only) and AES-256 with the
+// SHA-2 key algorithms (revisions 5 and 6 read, 6 written).
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace sarvane::pdf {
 
@@ -15,7 +19,11 @@ class TzkPDFDictObject;
 class TzkPDFArrayObject;
 struct TzkPDFTrailer;
 
-enum TzkPDFEncryptionLevel : uint8_t { el40bit, el128bit };
+// el256bitAES is revision 6 (AES-256, PDF 2.0); the other two are RC4.
+enum TzkPDFEncryptionLevel : uint8_t { el40bit, el128bit, el256bitAES };
+
+// What a crypt filter does to the bytes of a string or stream.
+enum TzkPDFCryptMethod : uint8_t { cmIdentity, cmRC4, cmAESV2, cmAESV3 };
 
 // The order fixes the bit of each permission in the one-byte set.
 enum TzkUserPermissionsType : uint8_t {
@@ -113,16 +121,29 @@ class TzkBasePDFCrypt {
   virtual ~TzkBasePDFCrypt() = default;
 
   TzkPDFEncryptionLevel Level() const { return level_; }
-  // Security handler revision: 2 (40-bit key) or 3.
+  // Security handler revision: 2 (40-bit key), 3, 4 (crypt filters), 5 or 6 (AES-256).
   int Revision() const { return revision_; }
-  // Length n of the file key in bytes (5 to 16).
+  // Length n of the file key in bytes (5 to 16; 32 for revisions 5 and 6).
   size_t KeyLength() const { return keyLength_; }
   const std::string& FileID() const { return fileId_; }
+  // 32 bytes up to revision 4, 48 from revision 5 on.
   const std::string& O() const { return o_; }
   const std::string& U() const { return u_; }
+  // Revisions 5 and 6: the file key encrypted under the owner and the user password (32 bytes each).
+  const std::string& OE() const { return oe_; }
+  const std::string& UE() const { return ue_; }
+  // Revisions 5 and 6: the permissions encrypted under the file key (16 bytes).
+  const std::string& Perms() const { return perms_; }
   // The file key: its first KeyLength() bytes.
   std::string Key() const { return key_.substr(0, keyLength_); }
   TzkUserPermissions Permissions() const { return permissions_; }
+  TzkPDFCryptMethod StringMethod() const { return stringMethod_; }
+  TzkPDFCryptMethod StreamMethod() const { return streamMethod_; }
+  // Whether the document's metadata stream is encrypted (revision 4 on may leave it plain).
+  bool EncryptMetadata() const { return encryptMetadata_; }
+  // "RC4-40", "RC4-128", "AES-128", "AES-256" (or "none"): the method of the
+  // streams, else of the strings.
+  std::string MethodName() const;
 
   // First 32 bytes of the password, completed with the padding.
   static std::string PadPassword(std::string_view password);
@@ -134,11 +155,18 @@ class TzkBasePDFCrypt {
   // O from the padded owner and padded user password.
   static std::string ComputeO(std::string_view paddedOwner, std::string_view paddedUser,
                               int revision, size_t keyLength);
-  // The file key (keyLength bytes).
+  // The file key (keyLength bytes). Revision 4 with plain metadata hashes
+  // four more bytes FF.
   static std::string ComputeFileKey(std::string_view paddedUser, std::string_view o, uint32_t p,
-                                    std::string_view fileId, int revision, size_t keyLength);
+                                    std::string_view fileId, int revision, size_t keyLength,
+                                    bool encryptMetadata = true);
   // U (32 bytes) from the file key.
   static std::string ComputeU(std::string_view key, std::string_view fileId, int revision);
+  // The password hash of revisions 5 (one SHA-256) and 6 (the iterated
+  // SHA-2/AES hash of PDF 2.0): 32 bytes from the UTF-8 password, an 8-byte
+  // salt and, for the owner, the 48 bytes of U.
+  static std::string PasswordHash(int revision, std::string_view password, std::string_view salt,
+                                  std::string_view userKey);
   // The MD5 input of an object key: key, three low bytes of the number and two
   // low bytes of the generation, least significant first.
   static std::string ObjectKeyInput(std::string_view key, int32_t objectNumber,
@@ -149,6 +177,10 @@ class TzkBasePDFCrypt {
  protected:
   // RC4 with the object key over the data, in place.
   void CryptData(void* data, size_t size, int32_t objectNumber, int32_t generation) const;
+  // Encrypts (with a fresh random IV for AES) or decrypts by the method; AES
+  // changes the length.
+  void CryptWith(TzkPDFCryptMethod method, std::string& bytes, int32_t objectNumber, int32_t generation,
+                 bool encrypt) const;
   void SetRevisionAndKeyLength(int revision, size_t keyLength);
 
   TzkPDFEncryptionLevel level_ = el128bit;
@@ -157,8 +189,14 @@ class TzkBasePDFCrypt {
   std::string fileId_;
   std::string o_;
   std::string u_;
+  std::string oe_;
+  std::string ue_;
+  std::string perms_;
   std::string key_;
   TzkUserPermissions permissions_ = TzkUserPermissions::All();
+  TzkPDFCryptMethod stringMethod_ = cmRC4;
+  TzkPDFCryptMethod streamMethod_ = cmRC4;
+  bool encryptMetadata_ = true;
 };
 
 // Writing side: derives everything once at creation and is immutable after.
@@ -176,10 +214,13 @@ class TzkPDFEncryption : public TzkBasePDFCrypt {
   const std::string& PaddedOwner() const { return paddedOwner_; }
   const std::string& PaddedUser() const { return paddedUser_; }
 
-  // RC4 with the key of the object (generation 0); the length is kept.
+  // False for AES: the IV and the padding make the output longer.
+  bool PreservesLength() const { return streamMethod_ == cmRC4; }
+  // Encrypts with the key of the object (generation 0).
   void Encrypt(std::string& bytes, int32_t objectNumber) const {
-    CryptData(bytes.data(), bytes.size(), objectNumber, 0);
+    CryptWith(streamMethod_, bytes, objectNumber, 0, true);
   }
+  // In place; only when PreservesLength().
   void Encrypt(void* data, size_t size, int32_t objectNumber) const {
     CryptData(data, size, objectNumber, 0);
   }
@@ -190,14 +231,19 @@ class TzkPDFEncryption : public TzkBasePDFCrypt {
   }
 
   // A new encryption dictionary (/Filter /Standard, /O, /U, /P, /V, /R,
-  // /Length in this order). Replaces the trailer's /ID by CreateFileIDArray().
+  // /Length in this order; for AES-256 then /CF, /StmF, /StrF, /OE, /UE,
+  // /Perms). Replaces the trailer's /ID by CreateFileIDArray().
   std::unique_ptr<TzkPDFDictObject> CreateEncryptionDictionary(TzkPDFTrailer& trailer) const;
   std::unique_ptr<TzkPDFDictObject> CreateEncryptionDictionary() const;
   // Two equal hexadecimal strings holding the file identifier.
   std::unique_ptr<TzkPDFArrayObject> CreateFileIDArray() const;
+  // The catalog's /Extensions value that declares AES-256 to readers of a
+  // file whose header is below 2.0; nullptr for RC4.
+  std::unique_ptr<TzkPDFDictObject> CreateExtensionsDictionary() const;
 
  private:
   void Derive(const TzkPDFEncryptionSettings& settings);
+  void DeriveAES256();
 
   int32_t p_ = 0;
   std::string ownerPassword_;
@@ -214,7 +260,8 @@ class TzkPDFDecrypt : public TzkBasePDFCrypt {
 
   // The first /ID element's bytes, whatever their length (empty without /ID).
   void SetFileID(std::string bytes) { fileId_ = std::move(bytes); }
-  // Fill O or U from their start; only 32 bytes fit, missing ones stay 0.
+  // Fill O or U from their start; only 32 bytes fit (48 from revision 5
+  // on, so set the revision first), missing ones stay 0.
   void SetO(std::string_view bytes);
   void SetU(std::string_view bytes);
   // /P reduced modulo 2^32: -3904 and 4294963392 are the same value.
@@ -222,43 +269,62 @@ class TzkPDFDecrypt : public TzkBasePDFCrypt {
   uint32_t P() const { return p_; }
   // The four bytes of P as hashed, least significant first.
   std::string PBytes() const;
-  // Revision 2 always uses a 5-byte key; revision 3 a key of keyLengthBits / 8
-  // bytes (40 to 128 bits in steps of 8). Other values raise Exception.
+  // Revision 2 always uses a 5-byte key; revisions 3 and 4 a key of
+  // keyLengthBits / 8 bytes (40 to 128 bits in steps of 8); revisions 5 and 6
+  // a 32-byte key. Other values raise Exception. Revision 4 and on start with
+  // AES for strings and streams; the crypt filters may say otherwise.
   void SetRevision(int revision, int keyLengthBits);
-  // Shorthand: el40bit is revision 2, el128bit revision 3 with 128 bits.
+  // Shorthand: el40bit is revision 2, el128bit revision 3 with 128 bits,
+  // el256bitAES revision 6.
   void SetLevel(TzkPDFEncryptionLevel level);
 
-  // Takes /O, /U, /P, /R and /Length from the (resolved) encryption
+  // Takes /O, /U, /P, /R, /Length, the crypt filters (/CF, /StmF, /StrF),
+  // /EncryptMetadata, /OE, /UE and /Perms from the (resolved) encryption
   // dictionary and the file identifier from the first element of the
   // trailer's /ID (null or empty: no identifier). The check algorithm follows
-  // /R and the key length /Length (40 when absent); without /R a /Length of
-  // 40 means revision 2 and any other revision 3. Raises Exception ("Invalid
-  // FileId.", "Invalid Owner Key.", "Invalid User Key.", unsupported revision
-  // or key length) or EInvalidPermission.
+  // /R and the key length /Length (40 when absent, 128 for revision 4);
+  // without /R a /Length of 40 means revision 2 and any other revision 3.
+  // Raises Exception ("Invalid FileId.", "Invalid Owner Key.", "Invalid User
+  // Key.", unsupported revision, key length or crypt filter) or
+  // EInvalidPermission.
   void ReadEncryptionDictionary(const TzkPDFDictObject& encrypt,
                                 const TzkPDFArrayObject* identifier);
 
   // On success sets the owner flag and the file key; `userPassword`, when
-  // given, receives the user password recovered from O.
+  // given, receives the user password recovered from O (revisions 2 to 4;
+  // from revision 5 on it cannot be recovered and is left empty).
   bool CheckOwnerPassword(std::string_view password, std::string* userPassword = nullptr);
   // On success sets the file key and removes the permissions P denies.
   bool CheckUserPassword(std::string_view password);
   bool IsOwner() const { return owner_; }
+  // Revisions 5 and 6, after a successful check: whether /Perms decrypts to
+  // the /P and /EncryptMetadata of the dictionary. A mismatch means the
+  // dictionary was altered; readers warn and go on.
+  bool PermsMatch() const;
 
-  // The parser's hook: RC4 with the object key, in place.
+  // The parser's hook for strings: decrypts in place by the string method.
   void Decrypt(std::string& bytes, int32_t objectNumber, int32_t generation) const {
-    CryptData(bytes.data(), bytes.size(), objectNumber, generation);
+    CryptWith(stringMethod_, bytes, objectNumber, generation, false);
   }
-  void Decrypt(void* data, size_t size, int32_t objectNumber, int32_t generation) const {
-    CryptData(data, size, objectNumber, generation);
-  }
+  // The hook for stream data. The stream dictionary decides: a cross-reference
+  // stream is never encrypted, metadata only when EncryptMetadata(), and a
+  // /Crypt filter first in /Filter names the crypt filter to use; that filter
+  // is taken out of the dictionary, as the data it describes is now plain.
+  void DecryptStream(std::string& bytes, int32_t objectNumber, int32_t generation,
+                     TzkPDFDictObject* dict) const;
+  // The method a crypt filter name stands for; unknown names give the stream method.
+  TzkPDFCryptMethod MethodOfFilter(std::string_view name) const;
 
  private:
   // The user check without side effects; the key it derives goes to `key`.
   bool UserKeyMatches(std::string_view password, std::string& key) const;
+  // Revisions 5 and 6.
+  bool CheckAES256(std::string_view password, bool owner);
 
   uint32_t p_ = 0;
   bool owner_ = false;
+  // The /CF entries: name and method.
+  std::vector<std::pair<std::string, TzkPDFCryptMethod>> filters_;
 };
 
 }  // namespace sarvane::pdf

@@ -5,7 +5,10 @@
 #include <functional>
 #include <string>
 
+#include "pdf/crypt/zkAES.h"
+#include "pdf/crypt/zkMD5.h"
 #include "pdf/objects/zkPDFObjects.h"
+#include "pdf/objects/zkPDFParser.h"
 #include "pdf/objects/zkPDFXRef.h"
 #include "platform/Exception.h"
 
@@ -371,7 +374,9 @@ TEST(SecurityHandler, RevisionAndKeyLengthFromTheDictionaryValues) {
       {3, 129, 0, el40bit, "Invalid key length 129 in encryption dictionary"},
       {3, 136, 0, el40bit, "Invalid key length 136 in encryption dictionary"},
       {3, 32, 0, el40bit, "Invalid key length 32 in encryption dictionary"},
-      {4, 128, 0, el40bit, "Unsupported security handler revision 4"},
+      {4, 128, 16, el128bit, nullptr},
+      {6, 256, 32, el256bitAES, nullptr},  // the key length is fixed
+      {7, 128, 0, el40bit, "Unsupported security handler revision 7"},
       {1, 40, 0, el40bit, "Unsupported security handler revision 1"},
   };
   for (const auto& c : cases) {
@@ -559,8 +564,27 @@ TEST(EncryptionDictionary, UnusableEntriesRaiseTheirErrors) {
        "Invalid permission in encryption dictionary"},
       {"/ID element an integer", [](auto&, auto& id) { id = IdArray(std::make_unique<TzkPDFIntegerObject>(7)); },
        "Invalid FileId."},
-      {"/R 4", [](auto& d, auto&) { d.SetInteger("/R", 4); }, "Unsupported security handler revision 4"},
-      {"/R 5", [](auto& d, auto&) { d.SetInteger("/R", 5); }, "Unsupported security handler revision 5"},
+      {"/R 7", [](auto& d, auto&) { d.SetInteger("/R", 7); }, "Unsupported security handler revision 7"},
+      // Revisions 5 and 6 need 48 bytes of O and U.
+      {"/R 5 with 32-byte /O", [](auto& d, auto&) { d.SetInteger("/R", 5); }, "Invalid Owner Key."},
+      {"/V 4 naming a crypt filter it lacks",
+       [](auto& d, auto&) {
+         d.SetInteger("/V", 4);
+         d.SetInteger("/R", 4);
+         d.SetName("/StmF", "/Foo");
+       },
+       "Unsupported crypt filter /Foo"},
+      {"/V 4 with an unknown method",
+       [](auto& d, auto&) {
+         d.SetInteger("/V", 4);
+         d.SetInteger("/R", 4);
+         auto entry = std::make_unique<TzkPDFDictObject>();
+         entry->AddName("/CFM", "/Magic");
+         auto cf = std::make_unique<TzkPDFDictObject>();
+         cf->AddValue("/StdCF", std::move(entry));
+         d.SetValue("/CF", std::move(cf));
+       },
+       "Unsupported crypt filter /Magic"},
       {"/Length 0", [](auto& d, auto&) { d.SetInteger("/Length", 0); },
        "Invalid key length 0 in encryption dictionary"},
       {"/Length 4096", [](auto& d, auto&) { d.SetInteger("/Length", 4096); },
@@ -590,6 +614,151 @@ TEST(EncryptionDictionary, LongerOwnerAndUserValuesAreCutTo32Bytes) {
   r.ReadEncryptionDictionary(*dict, id.get());
   EXPECT_EQ(r.O().size(), 32u);
   EXPECT_TRUE(r.CheckOwnerPassword("o"));
+}
+
+// ---------------------------------------------------------------------------
+// AES-256 (revision 6) and crypt filters
+
+TEST(AES256Handler, WrittenValuesOpenWithEitherPassword) {
+  const std::string japanese = "\xE5\x88\xA9\xE7\x94\xA8\xE8\x80\x85";  // 利用者
+  const struct {
+    const char* name;
+    std::string owner, user;
+    std::string ownerTry;  // what opens it with owner rights
+    TzkUserPermissions permissions;
+  } cases[] = {
+      {"both set", "OWNER", "USER", "OWNER", TzkUserPermissions::All() - AllowPrint},
+      {"empty owner takes the user password", "", "USER", "USER", TzkUserPermissions::All()},
+      {"both empty", "", "", "", TzkUserPermissions{AllowCopy}},
+      {"Japanese user password", "OWNER", japanese, "OWNER", TzkUserPermissions::All() - AllowModify},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TzkPDFEncryption w(Settings(el256bitAES, c.owner, c.user, c.permissions), std::string(16, 'i'));
+    EXPECT_EQ(w.Revision(), 6);
+    ASSERT_EQ(w.KeyLength(), 32u);
+    EXPECT_EQ(w.O().size(), 48u);
+    EXPECT_EQ(w.U().size(), 48u);
+    EXPECT_EQ(w.OE().size(), 32u);
+    EXPECT_EQ(w.UE().size(), 32u);
+    EXPECT_EQ(w.Perms().size(), 16u);
+    EXPECT_EQ(w.P(), TzkBasePDFCrypt::ComputeP(el128bit, c.permissions));  // same bits as 128-bit RC4
+    const auto dict = w.CreateEncryptionDictionary();
+
+    auto reader = [&] {
+      TzkPDFDecrypt r;
+      r.ReadEncryptionDictionary(*dict, w.CreateFileIDArray().get());
+      return r;
+    };
+    TzkPDFDecrypt owner = reader();
+    ASSERT_TRUE(owner.CheckOwnerPassword(c.ownerTry));
+    EXPECT_EQ(owner.Key(), w.Key());
+    EXPECT_TRUE(owner.PermsMatch());
+    TzkPDFDecrypt user = reader();
+    ASSERT_TRUE(user.CheckUserPassword(c.user));
+    EXPECT_EQ(user.Key(), w.Key());
+    EXPECT_EQ(user.Permissions(), TzkBasePDFCrypt::PermissionsFromP(uint32_t(w.P()), true));
+    TzkPDFDecrypt wrong = reader();
+    EXPECT_FALSE(wrong.CheckOwnerPassword("wrong"));
+    EXPECT_FALSE(wrong.CheckUserPassword("wrong"));
+
+    // Every string and stream gets a fresh IV: the same text twice differs.
+    const std::string plain = "BT /F1 12 Tf (Hello) Tj ET";
+    std::string data = w.Encrypted(plain, 7);
+    EXPECT_FALSE(w.PreservesLength());
+    EXPECT_EQ(data.size(), 16u + 32u);
+    EXPECT_NE(data, w.Encrypted(plain, 7));
+    user.Decrypt(data, 7, 0);
+    EXPECT_EQ(data, plain);
+  }
+}
+
+TEST(AES256Handler, EncryptionDictionaryDeclaresTheCryptFilter) {
+  TzkPDFEncryption w(Settings(el256bitAES, "o", "u", TzkUserPermissions::All()), std::string(16, 'i'));
+  const auto dict = w.CreateEncryptionDictionary();
+  std::string keys;
+  for (int32_t i = 0; i < dict->Count(); ++i) keys += dict->KeyAt(i)->Text();
+  EXPECT_EQ(keys, "/Filter/O/U/P/V/R/Length/CF/StmF/StrF/OE/UE/Perms");
+  EXPECT_EQ(dict->LookupAs<TzkPDFIntegerObject>("/V")->Value(), 5);
+  EXPECT_EQ(dict->LookupAs<TzkPDFIntegerObject>("/Length")->Value(), 256);
+  const auto* stdCF = dict->LookupAs<TzkPDFDictObject>("/CF")->LookupAs<TzkPDFDictObject>("/StdCF");
+  ASSERT_NE(stdCF, nullptr);
+  EXPECT_EQ(stdCF->LookupAs<TzkPDFNameObject>("/CFM")->Text(), "/AESV3");
+  EXPECT_EQ(stdCF->LookupAs<TzkPDFNameObject>("/AuthEvent")->Text(), "/DocOpen");
+  EXPECT_EQ(stdCF->LookupAs<TzkPDFIntegerObject>("/Length")->Value(), 32);
+  EXPECT_EQ(dict->LookupAs<TzkPDFNameObject>("/StmF")->Text(), "/StdCF");
+  EXPECT_EQ(dict->LookupAs<TzkPDFNameObject>("/StrF")->Text(), "/StdCF");
+  ASSERT_NE(w.CreateExtensionsDictionary(), nullptr);
+  TzkPDFEncryption rc4(Settings(el128bit, "o", "u", TzkUserPermissions::All()), std::string(16, 'i'));
+  EXPECT_EQ(rc4.CreateExtensionsDictionary(), nullptr);
+}
+
+// A revision 4 file whose streams use AES-128 and whose strings are plain:
+// the stream's own dictionary can still pick another crypt filter.
+TEST(CryptFilters, TheStreamDictionaryChoosesTheMethod) {
+  // Revision 4 shares the password algorithms of revision 3.
+  TzkPDFEncryption w(Settings(el128bit, "o", "u", TzkUserPermissions::All()), std::string(16, 'i'));
+  auto dict = w.CreateEncryptionDictionary();
+  dict->SetInteger("/V", 4);
+  dict->SetInteger("/R", 4);
+  auto aes = std::make_unique<TzkPDFDictObject>();
+  aes->AddName("/CFM", "/AESV2");
+  auto rc4 = std::make_unique<TzkPDFDictObject>();
+  rc4->AddName("/CFM", "/V2");
+  auto cf = std::make_unique<TzkPDFDictObject>();
+  cf->AddValue("/StdCF", std::move(aes));
+  cf->AddValue("/Old", std::move(rc4));
+  dict->AddValue("/CF", std::move(cf));
+  dict->AddName("/StmF", "/StdCF");
+  dict->AddName("/StrF", "/Identity");
+  TzkPDFDecrypt r;
+  r.ReadEncryptionDictionary(*dict, w.CreateFileIDArray().get());
+  ASSERT_TRUE(r.CheckUserPassword("u"));
+  EXPECT_EQ(r.MethodName(), "AES-128");
+
+  const std::string plain = "stream data of object 12";
+  // AES-128 with the object key (the RC4 input followed by "sAlT").
+  const std::string aesKey =
+      DigestBytes(TzkMD5::Digest(TzkBasePDFCrypt::ObjectKeyInput(w.Key(), 12, 0) + "sAlT"));
+  const std::string aesData = AESEncryptWithIV(aesKey, std::string(16, 'v'), plain);
+  const std::string rc4Data = w.Encrypted(plain, 12);  // RC4 with the same file key
+
+  auto parse = [](const std::string& text) {
+    TzkPDFStreamReader reader(1, text);
+    TzkPDFObjectPtr o = reader.ReadObject();
+    return std::unique_ptr<TzkPDFDictObject>(static_cast<TzkPDFDictObject*>(o.release()));
+  };
+  const struct {
+    const char* name;
+    std::string dict;
+    std::string data;
+    std::string filtersAfter;  // the /Filter and /DecodeParms left
+  } cases[] = {
+      {"default: /StmF", "<< /Length 5 >>", aesData, ""},
+      {"metadata is encrypted by default", "<< /Type /Metadata >>", aesData, ""},
+      {"cross-reference stream never", "<< /Type /XRef >>", plain, ""},
+      {"own /Identity filter", "<< /Filter /Crypt /DecodeParms << /Name /Identity >> >>", plain, ""},
+      {"/Crypt without parameters is /Identity", "<< /Filter /Crypt >>", plain, ""},
+      {"own RC4 filter before Flate",
+       "<< /Filter [ /Crypt /FlateDecode ] /DecodeParms [ << /Name /Old >> null ] >>", rc4Data,
+       "[ /FlateDecode ] [ null ]"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto streamDict = parse(c.dict);
+    std::string data = c.data;
+    r.DecryptStream(data, 12, 0, streamDict.get());
+    EXPECT_EQ(data, plain);
+    std::string filters;
+    for (const char* key : {"/Filter", "/DecodeParms"}) {
+      if (const TzkPDFObject* v = streamDict->Lookup(key)) filters += (filters.empty() ? "" : " ") + v->ToText();
+    }
+    EXPECT_EQ(filters, c.filtersAfter);
+  }
+  // Strings go through /StrF: here they are not encrypted.
+  std::string text = plain;
+  r.Decrypt(text, 12, 0);
+  EXPECT_EQ(text, plain);
 }
 
 }  // namespace

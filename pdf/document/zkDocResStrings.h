@@ -77,6 +77,8 @@ constexpr std::string_view kInvalidPageNumber = "Invalid page number (%d)";
 constexpr std::string_view kPageWithoutBox = "Page %d has no usable media box; US Letter assumed";
 constexpr std::string_view kCannotReadFile = "Cannot read file \"%s\". %s";
 constexpr std::string_view kUnsupportedEncryption = "Unsupported encryption method: %s";
+constexpr std::string_view kPermsMismatch =
+    "The encrypted permissions (/Perms) do not match /P; the permissions of /P are used";
 constexpr std::string_view kRandomOwnerPasswordPrefix = "Tarnwick";
 
 }  // namespace sarvane::pdf::doc::res

@@ -108,7 +108,7 @@ std::unique_ptr<TzkPDFIndirectObject> TzkCustomPDFDocument::ReadIndirectObjectAt
 
   const int64_t start = r.ReadStreamStart();
   const StreamExtent extent = LocateStreamData(*stream, start);
-  stream->SetData(r.TakeStreamData(start, extent.Length, object->ObjectNumber(), object->Generation()));
+  stream->SetData(r.TakeStreamData(start, extent.Length, object->ObjectNumber(), object->Generation(), &stream->Dict()));
   if (!extent.Found) {
     unreadableStreams_.insert(object->ObjectNumber());
     Warning(Format(res::kStreamDataNotFound, object->ObjectNumber(), start));

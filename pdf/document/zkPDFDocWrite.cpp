@@ -298,11 +298,23 @@ void TzkCustomPDFDocument::WriteCatalog(SaveState& state) {
   static constexpr std::string_view kBuilt[] = {"/Type", "/Pages", "/Metadata", "/PageMode", "/PageLayout",
                                                 "/Names", "/Outlines", "/ViewerPreferences", "/AcroForm",
                                                 "/OpenAction", "/AA"};
+  // AES-256 output declares its extension; other developers' extensions of
+  // the input stay beside it.
+  std::unique_ptr<TzkPDFDictObject> extensions =
+      Encryption().Enabled() && encryptionHandler_ ? encryptionHandler_->CreateExtensionsDictionary() : nullptr;
   for (const auto& [key, object] : catalog.OtherEntries) {
     bool built = false;
     for (auto b : kBuilt) built = built || key == b;
-    if (!built) entry(key, object.get());
+    if (built) continue;
+    if (extensions && key == "/Extensions") {
+      if (const auto* input = ObjectAs<TzkPDFDictObject>(ObjectStore().Resolve(object.get())))
+        for (int32_t i = 0; i < input->Count(); ++i)
+          if (input->KeyAt(i)->Text() != "/ADBE") extensions->AddValue(input->KeyAt(i)->Text(), input->ValueAt(i)->Clone());
+      continue;
+    }
+    entry(key, object.get());
   }
+  entry("/Extensions", extensions.get());
   text += ">>";
 
   std::string& out = state.Buffer;

@@ -363,6 +363,16 @@ void TzkPDFSerializer::AppendStreamAt(std::string& out, const TzkPDFStreamObject
     dict = changed.get();
   }
 
+  // AES makes the data longer (IV and padding), so it is encrypted before
+  // /Length is settled; RC4 keeps the length and is applied in place below.
+  const bool encrypt = encryption_ && context != kNoEncryption;
+  const bool encryptFirst = encrypt && !encryption_->PreservesLength();
+  if (encryptFirst) {
+    std::string next = encryption_->Encrypted(data, context);
+    encoded = std::move(next);
+    data = encoded;
+  }
+
   // The written /Length always describes the bytes written: when loading had
   // to repair it, when it points at an object that is not written, or when
   // the data was re-encoded, it becomes a direct integer.
@@ -374,7 +384,7 @@ void TzkPDFSerializer::AppendStreamAt(std::string& out, const TzkPDFStreamObject
   out += "\r\nstream\r\n";
   const size_t at = out.size();
   out.append(data);
-  if (encryption_ && context != kNoEncryption && !data.empty()) encryption_->Encrypt(out.data() + at, data.size(), context);
+  if (encrypt && !encryptFirst && !data.empty()) encryption_->Encrypt(out.data() + at, data.size(), context);
   out += "\r\nendstream";
 }
 

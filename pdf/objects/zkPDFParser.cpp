@@ -356,7 +356,8 @@ std::unique_ptr<TzkPDFDictObject> TzkPDFStreamReader::ReadDictionary() {
 }
 
 std::unique_ptr<TzkMemoryStream> TzkPDFStreamReader::ReadStreamData(int64_t length, int32_t objectNumber,
-                                                                    int32_t generation, bool* lengthCorrected) {
+                                                                    int32_t generation, bool* lengthCorrected,
+                                                                    TzkPDFDictObject* dict) {
   if (lengthCorrected) *lengthCorrected = false;
   SkipWhitespace();
   if (ReadText(6) != "stream") throw EStreamReadError();
@@ -397,7 +398,10 @@ std::unique_ptr<TzkMemoryStream> TzkPDFStreamReader::ReadStreamData(int64_t leng
     if (len > 1 || data_.substr(s, kEndStream.size()) != kEndStream) {
       result->Bytes().assign(data_.data() + s, len);
     }
-    if (decrypt_) Decrypt(result->Bytes(), objectNumber, generation);
+    if (decryptStream_)
+      decryptStream_(result->Bytes(), objectNumber, generation, dict);
+    else if (decrypt_)
+      Decrypt(result->Bytes(), objectNumber, generation);
     pos_ = s + len;
     SkipWhitespace();
   }
@@ -423,13 +427,18 @@ bool TzkPDFStreamReader::EndStreamFollows(int64_t position) const {
 }
 
 std::unique_ptr<TzkMemoryStream> TzkPDFStreamReader::TakeStreamData(int64_t start, int64_t length,
-                                                                   int32_t objectNumber, int32_t generation) {
+                                                                   int32_t objectNumber, int32_t generation,
+                                                                   TzkPDFDictObject* dict) {
   Seek(start);
   const size_t s = pos_;
   const size_t len = std::min(static_cast<size_t>(std::max<int64_t>(length, 0)), data_.size() - s);
   auto result = std::make_unique<TzkMemoryStream>();
   result->Bytes().assign(data_.data() + s, len);
-  if (decrypt_) Decrypt(result->Bytes(), objectNumber, generation);
+  if (decryptStream_) {
+    decryptStream_(result->Bytes(), objectNumber, generation, dict);
+  } else if (decrypt_) {
+    Decrypt(result->Bytes(), objectNumber, generation);
+  }
   pos_ = s + len;
   SkipWhitespace();
   if (PeekText(static_cast<int64_t>(kEndStream.size())) == kEndStream) Skip(static_cast<int64_t>(kEndStream.size()));

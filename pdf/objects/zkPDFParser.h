@@ -15,6 +15,10 @@ namespace sarvane::pdf {
 
 // Decrypts bytes in place for the object (number, generation) they belong to.
 using TzkDecryptHook = std::function<void(std::string& bytes, int32_t objectNumber, int32_t generation)>;
+// The same for stream data, which may depend on the stream's dictionary (a
+// crypt filter of its own, plain metadata); the dictionary may be absent.
+using TzkStreamDecryptHook =
+    std::function<void(std::string& bytes, int32_t objectNumber, int32_t generation, TzkPDFDictObject* dict)>;
 
 class TzkPDFStreamReader {
  public:
@@ -47,6 +51,8 @@ class TzkPDFStreamReader {
   // function removes it.
   void SetDecryptHook(TzkDecryptHook hook) { decrypt_ = std::move(hook); }
   bool HasDecryptHook() const { return static_cast<bool>(decrypt_); }
+  // Used for stream data instead of the string hook when installed.
+  void SetStreamDecryptHook(TzkStreamDecryptHook hook) { decryptStream_ = std::move(hook); }
 
   // -- the data
   std::string_view Data() const { return data_; }
@@ -87,8 +93,10 @@ class TzkPDFStreamReader {
   // The data between "stream" and "endstream". A length that does not lead
   // to "endstream" is corrected by searching for it (first backwards within
   // the data, then forwards); lengthCorrected tells whether that happened.
+  // The stream's dictionary, when given, goes to the stream decryption hook.
   std::unique_ptr<TzkMemoryStream> ReadStreamData(int64_t length, int32_t objectNumber, int32_t generation,
-                                                  bool* lengthCorrected = nullptr);
+                                                  bool* lengthCorrected = nullptr,
+                                                  TzkPDFDictObject* dict = nullptr);
 
   // The pieces of ReadStreamData for a caller that finds the length itself:
   // the position of the first data byte after "stream" and its line end
@@ -99,7 +107,7 @@ class TzkPDFStreamReader {
   int64_t ReadStreamStart();
   bool EndStreamFollows(int64_t position) const;
   std::unique_ptr<TzkMemoryStream> TakeStreamData(int64_t start, int64_t length, int32_t objectNumber,
-                                                  int32_t generation);
+                                                  int32_t generation, TzkPDFDictObject* dict = nullptr);
 
   // -- file level
   // The version of the "%PDF-m.n" header at byte 0 as m * 10 + n: 10 to 18
@@ -150,6 +158,7 @@ class TzkPDFStreamReader {
   int32_t currentObjectNumber_ = 0;
   int32_t currentGeneration_ = 0;
   TzkDecryptHook decrypt_;
+  TzkStreamDecryptHook decryptStream_;
 };
 
 }  // namespace sarvane::pdf
