@@ -137,7 +137,7 @@ class TzkCustomPDFDocument : public TzkComponent {
   // file whose objects share each other can describe trees far larger than
   // itself.
   static constexpr int64_t kExpansionPerObject = 16;
-  static constexpr int64_t kExpansionAllowance = int64_t{1} << 18;
+  static constexpr int64_t kExpansionAllowance = int64_t{1} << 16;
 
   // Reads the header, the cross-reference chain and the trailer entries,
   // unpacks object streams and resolves the encryption dictionary; sets

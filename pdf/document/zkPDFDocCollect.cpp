@@ -4,6 +4,7 @@
 // one routine that copies a tree with its references resolved.
 #include <algorithm>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "pdf/document/zkCstPDFDoc.h"
@@ -374,7 +375,7 @@ struct TzkCustomPDFDocument::TreeCopy {
   TzkCustomPDFDocument& Document;
   TzkCopyOptions Options;
   std::unordered_map<int64_t, TzkFetched> Fetched;
-  std::vector<int64_t> Path;  // the references being expanded, outermost first
+  std::unordered_set<int64_t> OnPath;  // the references being expanded
   int32_t Expanding = 0;      // the innermost object being expanded, for messages
 
   TzkPDFObjectPtr Copy(const TzkPDFObject* object, int depth) {
@@ -407,13 +408,19 @@ struct TzkCustomPDFDocument::TreeCopy {
 
   TzkPDFObjectPtr CopyReference(const TzkPDFIndirectReference& reference, int depth) {
     const int64_t key = IdentityKey(reference.ObjectNumber(), reference.Generation());
-    if (std::find(Path.begin(), Path.end(), key) != Path.end()) {
+    if (OnPath.count(key)) {
       // A reference back into its own chain.
       if (Options.CycleAsReference) return reference.Clone();
       return std::make_unique<sarvane::pdf::TzkPDFNullObject>();
     }
     auto it = Fetched.find(key);
-    if (it == Fetched.end()) it = Fetched.emplace(key, Document.FetchObject(reference, Options.AnyGeneration)).first;
+    if (it == Fetched.end()) {
+      it = Fetched.emplace(key, Document.FetchObject(reference, Options.AnyGeneration)).first;
+      // Reading an object from the file costs as much as copying it.
+      if (const TzkPDFIndirectObject* read = it->second.Owned.get()) {
+        Document.SpendExpansionBudget(reference.ObjectNumber(), CountDirectNodes(*read->Value()));
+      }
+    }
     TzkPDFIndirectObject* target = it->second.Object;
     if (!target) return std::make_unique<sarvane::pdf::TzkPDFNullObject>();
     // A stream is only ever an object of its own: it cannot be copied into
@@ -423,12 +430,12 @@ struct TzkCustomPDFDocument::TreeCopy {
       return std::make_unique<sarvane::pdf::TzkPDFNullObject>();
     }
     if (Options.CountUses) target->IncUseCount();
-    Path.push_back(key);
+    OnPath.insert(key);
     const int32_t outer = Expanding;
     Expanding = reference.ObjectNumber();
     TzkPDFObjectPtr result = Copy(target->Value(), depth + 1);
     Expanding = outer;
-    Path.pop_back();
+    OnPath.erase(key);
     return result;
   }
 };
