@@ -178,6 +178,8 @@ TEST(PDFParserTest, KindReadersCheckTheirFirstByte) {
       {"x", [](TzkPDFStreamReader& r) { r.ReadName(); }, "Error reading PDF name string (x)"},
       {"", [](TzkPDFStreamReader& r) { r.ReadName(); }, "Error reading PDF name string (unexpected end of data)"},
       {"<x", [](TzkPDFStreamReader& r) { r.ReadDictionary(); }, "Error reading PDF dictionary (x)"},
+      // A message stays on one line whatever byte was met.
+      {"<\n", [](TzkPDFStreamReader& r) { r.ReadDictionary(); }, "Error reading PDF dictionary (0x0A)"},
       {"[", [](TzkPDFStreamReader& r) { r.ReadDictionary(); }, "Error reading PDF dictionary ([)"},
   };
   for (const auto& c : cases) {
