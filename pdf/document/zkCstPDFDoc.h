@@ -331,6 +331,18 @@ class TzkCustomPDFDocument : public TzkComponent {
     bool Found;     // false: no data could be located
   };
   StreamExtent LocateStreamData(TzkPDFStreamObject& stream, int64_t start);
+  // The searches for "endstream" and for the next object of the file being
+  // read, remembered (positions in the reader's data).
+  class StreamSearches {
+   public:
+    size_t Boundary(std::string_view data, size_t from);
+    size_t EndStream(std::string_view data, size_t from);
+
+   private:
+    size_t boundaryFrom_ = 1, boundary_ = 0;  // empty: from > boundary
+    size_t endStreamFrom_ = 1, endStream_ = 0;
+  };
+  StreamSearches searches_;
   std::optional<int64_t> DeclaredStreamLength(TzkPDFDictObject& dict, std::string_view key, int64_t start);
   // An object fetched for reading: stored, or read from the file and owned here.
   struct TzkFetched {

@@ -73,6 +73,25 @@ size_t NextObjectBoundary(std::string_view data, size_t position) {
 
 }  // namespace
 
+// A search answers for every position between where it started and what it
+// found: many damaged streams in one file then cost one pass, not one each.
+size_t TzkCustomPDFDocument::StreamSearches::Boundary(std::string_view data, size_t from) {
+  if (!(boundaryFrom_ <= from && from <= boundary_)) {
+    boundaryFrom_ = from;
+    boundary_ = NextObjectBoundary(data, from);
+  }
+  return boundary_;
+}
+
+size_t TzkCustomPDFDocument::StreamSearches::EndStream(std::string_view data, size_t from) {
+  if (!(endStreamFrom_ <= from && from <= endStream_)) {
+    endStreamFrom_ = from;
+    const size_t at = data.find("endstream", from);
+    endStream_ = at == std::string_view::npos ? data.size() : at;
+  }
+  return endStream_ == data.size() ? std::string_view::npos : endStream_;
+}
+
 // ------------------------------------------------------- locating, reading
 
 int32_t TzkCustomPDFDocument::ObjectOffset(int32_t objectNumber) const {
@@ -156,8 +175,9 @@ TzkCustomPDFDocument::StreamExtent TzkCustomPDFDocument::LocateStreamData(TzkPDF
 
   const std::string_view data = r.Data();
   const auto from = static_cast<size_t>(start);
-  const size_t boundary = NextObjectBoundary(data, from);
-  const size_t found = data.substr(0, boundary).find("endstream", from);
+  const size_t boundary = searches_.Boundary(data, from);
+  size_t found = searches_.EndStream(data, from);
+  if (found >= boundary) found = std::string_view::npos;
   if (found != std::string_view::npos) {
     // The line end before "endstream" belongs to the keyword, not the data.
     size_t end = found;

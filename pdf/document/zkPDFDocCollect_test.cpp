@@ -149,5 +149,39 @@ TEST_F(CollectTest, AStreamIsNeverCopiedIntoAnotherValue) {
   EXPECT_EQ(copy.PageCount(), 1);
 }
 
+TEST_F(CollectTest, ManyDamagedStreamsCostOnePass) {
+  // Streams with neither a length nor an "endstream", and no object after
+  // them: every search would run to the end of the file.
+  constexpr int kStreams = 20000;
+  std::string contents;
+  for (int i = 0; i < kStreams; ++i) contents += std::to_string(10 + i) + " 0 R ";
+  PdfBuilder b;
+  b.AddObject(1, "<< /Type /Catalog /Pages 2 0 R >>");
+  b.AddObject(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+  b.AddObject(3, "<< /Type /Page /MediaBox [0 0 10 10] /Contents [" + contents + "] >>");
+  std::string tail;
+  std::vector<int64_t> offsets;
+  const int64_t first = b.Size();
+  for (int i = 0; i < kStreams; ++i) {
+    offsets.push_back(first + static_cast<int64_t>(tail.size()));
+    tail += std::to_string(10 + i) + " 0 obj << >> stream\nq Q\n";
+  }
+  b.Raw(tail);
+  const int64_t xref = b.Size();
+  std::string table = "xref\n0 4\n" + PdfBuilder::Entry(-1, 65535) + PdfBuilder::Entry(b.OffsetOf(1), 0) +
+                      PdfBuilder::Entry(b.OffsetOf(2), 0) + PdfBuilder::Entry(b.OffsetOf(3), 0) + "10 " +
+                      std::to_string(kStreams) + "\n";
+  for (int64_t offset : offsets) table += PdfBuilder::Entry(offset, 0);
+  b.Raw(table + "trailer\n<< /Size " + std::to_string(10 + kStreams) + " /Root 1 0 R >>\nstartxref\n" +
+        std::to_string(xref) + "\n%%EOF\n");
+
+  const auto start = std::chrono::steady_clock::now();
+  TzkPDFDocument doc;
+  ASSERT_TRUE(doc.LoadDocument(Write("many.pdf", b.Data())));
+  EXPECT_EQ(doc.PageCount(), 1);
+  EXPECT_THROW(doc.SaveDocument(Path("out.pdf"), 2), EPDFFileCorruptedError);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+}
+
 }  // namespace
 }  // namespace sarvane::pdf::doc

@@ -70,6 +70,7 @@ void TzkCustomPDFDocument::OpenDocumentFile(std::shared_ptr<const std::string> f
       reader_ = std::make_unique<TzkPDFStreamReader>(documentNumber_, std::move(fileData));
     }
     fileSize_ = reader_->Size();
+    searches_ = StreamSearches();
     objectNumberLimit_ = kMaxObjectNumber;
     largestSize_ = 0;
     repaired_ = false;
