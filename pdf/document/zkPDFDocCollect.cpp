@@ -483,7 +483,7 @@ void TzkCustomPDFDocument::ResetExpansionBudget() {
 void TzkCustomPDFDocument::SpendExpansionBudget(int32_t expanding, int64_t nodes) {
   expansionBudget_ -= nodes;
   if (expansionBudget_ >= 0) return;
-  throw EPDFException(Format(res::kExpansionTooLarge, expanding, expansionLimit_));
+  throw EExpansionError(Format(res::kExpansionTooLarge, expanding, expansionLimit_));
 }
 
 int64_t TzkCustomPDFDocument::CountDirectNodes(const TzkPDFObject& object) {

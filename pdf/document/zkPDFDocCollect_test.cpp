@@ -92,7 +92,7 @@ TEST_F(CollectTest, SharedSubtreesCostLinearWork) {
       doc.SaveDocument(Path("out.pdf"), 2);
       ASSERT_TRUE(doc.LoadDocument(Path("out.pdf")));
       EXPECT_EQ(doc.PageCount(), 1);
-    } catch (const EPDFException& e) {
+    } catch (const EExpansionError& e) {
       EXPECT_TRUE(c.refused) << e.what();
       EXPECT_EQ(std::string(e.what()).rfind("Objects share each other too often: expanding object ", 0), 0u)
           << e.what();

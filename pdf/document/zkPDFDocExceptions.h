@@ -19,6 +19,13 @@ class ECrossReferenceError : public EPDFException {
   using EPDFException::EPDFException;
 };
 
+// A file whose objects share each other so often that copying them would
+// grow far beyond the file: hostile, and no repair changes that.
+class EExpansionError : public EPDFException {
+ public:
+  using EPDFException::EPDFException;
+};
+
 class EPDFFileCorruptedError : public EPDFException {
  public:
   EPDFFileCorruptedError() : EPDFException(std::string(res::kFileCorrupted)) {}

@@ -125,6 +125,8 @@ bool TzkCustomPDFDocument::LoadDocumentData(std::shared_ptr<const std::string> d
   }
   try {
     OpenAndRead(data);
+  } catch (const EExpansionError&) {
+    throw;
   } catch (const Exception& e) {
     // A file whose structure fails somewhere past its cross-reference gets
     // one more try with the entries rebuilt by scanning; when that fails as
