@@ -423,7 +423,7 @@ namespace {
 // The bytes a string object denotes: hexadecimal digits decoded, literal
 // content as it stands.
 std::string StringBytes(const TzkPDFStringObject& s) {
-  return s.IsHex() ? HexToBytes(s.Content()) : s.Content();
+  return s.Bytes();
 }
 
 int IntegerOr(const TzkPDFDictObject& dict, std::string_view key, int fallback) {
@@ -480,13 +480,9 @@ void TzkPDFDecrypt::ReadEncryptionDictionary(const TzkPDFDictObject& encrypt,
   SetO(RequiredBytes(encrypt, "/O", keySize, SInvalidOwnerKey));
   SetU(RequiredBytes(encrypt, "/U", keySize, SInvalidUserKey));
 
-  const TzkPDFObject* p = encrypt.Lookup("/P");
-  if (const auto* i = ObjectAs<TzkPDFIntegerObject>(p))
-    SetP(i->Value());
-  else if (const auto* i64 = ObjectAs<TzkPDFInt64Object>(p))
-    SetP(i64->Value());
-  else
-    throw EInvalidPermission();
+  const std::optional<int64_t> p = IntegerOf(encrypt.Lookup("/P"));
+  if (!p) throw EInvalidPermission();
+  SetP(*p);
 
   encryptMetadata_ = true;
   if (const auto* b = encrypt.LookupAs<TzkPDFBooleanObject>("/EncryptMetadata")) encryptMetadata_ = b->Value();

@@ -287,7 +287,7 @@ void TzkExProPDFDocument::ReadAction(TzkPDFDictObject& action) {
     }
     std::string name;
     if (const auto* s = ObjectAs<TzkPDFStringObject>(value)) {
-      name = s->IsHex() ? HexToBytes(s->Content()) : s->Content();
+      name = s->Bytes();
     } else if (const auto* n = ObjectAs<TzkPDFNameObject>(value)) {
       name = n->BareName();
     } else if (value && !value->IsArray() && !value->IsNull()) {

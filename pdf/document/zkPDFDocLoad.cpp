@@ -513,7 +513,7 @@ void TzkCustomPDFDocument::ReadNameTreeNode(TzkPDFObject* node, int depth, std::
       const TzkPDFObject* keyObject = store_->Resolve(pairs->ItemAt(k));
       std::string key;
       if (const auto* s = ObjectAs<TzkPDFStringObject>(keyObject)) {
-        key = s->IsHex() ? sarvane::pdf::HexToBytes(s->Content()) : s->Content();
+        key = s->Bytes();
       } else if (const auto* n = ObjectAs<TzkPDFNameObject>(keyObject)) {
         key = n->BareName();
       } else {

@@ -18,16 +18,9 @@ using sarvane::pdf::TzkUserPermissions;
 namespace {
 
 bool IntegerEntry(const TzkPDFDictObject& dict, std::string_view key, int64_t& value) {
-  const TzkPDFObject* object = dict.Lookup(key);
-  if (const auto* i = ObjectAs<TzkPDFIntegerObject>(object)) {
-    value = i->Value();
-    return true;
-  }
-  if (const auto* i = ObjectAs<sarvane::pdf::TzkPDFInt64Object>(object)) {
-    value = i->Value();
-    return true;
-  }
-  return false;
+  const std::optional<int64_t> integer = sarvane::pdf::IntegerOf(dict.Lookup(key));
+  if (integer) value = *integer;
+  return integer.has_value();
 }
 
 std::string NameEntry(const TzkPDFDictObject& dict, std::string_view key) {

@@ -22,18 +22,11 @@ constexpr int32_t kMaxObjectNumber = 8388607;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// The value of an integer object (32 or 64 bits), or nothing.
+// The value of an integer object of either width, or nothing.
 bool IntegerValue(const TzkPDFObject* object, int64_t& value) {
-  if (!object) return false;
-  if (const auto* i = object->As<TzkPDFIntegerObject>()) {
-    value = i->Value();
-    return true;
-  }
-  if (const auto* i = object->As<sarvane::pdf::TzkPDFInt64Object>()) {
-    value = i->Value();
-    return true;
-  }
-  return false;
+  const std::optional<int64_t> integer = sarvane::pdf::IntegerOf(object);
+  if (integer) value = *integer;
+  return integer.has_value();
 }
 
 bool NameIs(const TzkPDFObject* object, std::string_view name) {

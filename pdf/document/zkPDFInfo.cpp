@@ -26,7 +26,7 @@ char16_t PdfDocChar(unsigned char c) {
 
 // The bytes a string object stands for.
 std::string StringBytes(const TzkPDFStringObject& s) {
-  return s.IsHex() ? sarvane::pdf::HexToBytes(s.Content()) : s.Content();
+  return s.Bytes();
 }
 
 }  // namespace
