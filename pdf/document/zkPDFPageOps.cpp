@@ -50,9 +50,9 @@ std::vector<std::string> SplitItems(std::string_view text) {
     skipBlanks();
     if (p < text.size() && text[p] == ',') {
       ++p;
-      skipBlanks();
-      // A comma at the very end closes one more (empty) item.
+      // A comma that ends the text closes one more (empty) item.
       if (p == text.size()) items.emplace_back();
+      skipBlanks();
     }
   }
   return items;
