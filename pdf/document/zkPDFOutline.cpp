@@ -134,7 +134,6 @@ std::unique_ptr<TzkPDFOutline> TzkCustomPDFDocument::ReadOutlineNode(const TzkPD
     if (const auto* wrapped = value->As<TzkPDFDictObject>()) {
       if (const TzkPDFObject* inner = wrapped->Lookup("/D")) value = inner->Clone();
     }
-    std::string name;
     const TzkPDFObject* found = nullptr;
     if (const auto* s = value->As<TzkPDFStringObject>()) {
       found = FindNamedDestination(s->Bytes());
@@ -159,14 +158,13 @@ std::unique_ptr<TzkPDFOutline> TzkCustomPDFDocument::ReadOutlineNode(const TzkPD
     dict.PutValueAt(a, std::move(action));
   }
 
-  first = ObjectAs<TzkPDFIndirectReference>(dict.Lookup("/First"))
-              ? std::unique_ptr<TzkPDFIndirectReference>(
-                    static_cast<TzkPDFIndirectReference*>(dict.Lookup("/First")->Clone().release()))
-              : nullptr;
-  next = ObjectAs<TzkPDFIndirectReference>(dict.Lookup("/Next"))
-             ? std::unique_ptr<TzkPDFIndirectReference>(
-                   static_cast<TzkPDFIndirectReference*>(dict.Lookup("/Next")->Clone().release()))
-             : nullptr;
+  auto link = [&](std::string_view key) -> std::unique_ptr<TzkPDFIndirectReference> {
+    const auto* ref = ObjectAs<TzkPDFIndirectReference>(dict.Lookup(key));
+    if (!ref) return nullptr;
+    return std::make_unique<TzkPDFIndirectReference>(ref->DocumentNumber(), ref->Generation(), ref->ObjectNumber());
+  };
+  first = link("/First");
+  next = link("/Next");
   for (std::string_view key : kLinkKeys) {
     while (dict.IndexOfKey(key) >= 0) dict.Remove(key);
   }
