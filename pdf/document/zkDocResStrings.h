@@ -95,6 +95,7 @@ constexpr std::string_view kTransitionNames[] = {"None",
                                                  "Glitter Top-Left To Bottom-Right"};
 // Outlines.
 constexpr std::string_view kOutlinePageExpected = "Expected Page Indirect Reference in Outline Destination!";
+constexpr std::string_view kOutlineActionMissing = "The action of outline item %d is not in the file; left out";
 constexpr std::string_view kOutlineCycle = "Outline item %d is reached a second time; its list ends there";
 constexpr std::string_view kPageWithoutBox = "Page %d has no usable media box; US Letter assumed";
 constexpr std::string_view kCannotReadFile = "Cannot read file \"%s\". %s";

@@ -149,13 +149,20 @@ std::unique_ptr<TzkPDFOutline> TzkCustomPDFDocument::ReadOutlineNode(const TzkPD
     TzkPDFObjectPtr action;
     if (const auto* ref = dict.ValueAt(a)->As<TzkPDFIndirectReference>()) {
       TzkFetched target = FetchObject(*ref, true);
-      if (target.Object && target.Object->Value()->IsDictionary()) action = target.Object->Value()->Clone();
-    } else if (dict.ValueAt(a)->IsDictionary()) {
+      if (target.Object) action = target.Object->Value()->Clone();
+    } else {
       action = dict.PutValueAt(a, nullptr);
     }
-    if (!action) throw EUnexpectedError(std::string(res::kUnexpectedError));
-    PrepareReadAction(action->Cast<TzkPDFDictObject>());
-    dict.PutValueAt(a, std::move(action));
+    if (!action) {
+      // A damaged file that lost the action keeps the bookmark.
+      Warning(Format(res::kOutlineActionMissing, reference.ObjectNumber()));
+      dict.DeleteAt(a);
+    } else if (auto* actionDict = action->As<TzkPDFDictObject>()) {
+      PrepareReadAction(*actionDict);
+      dict.PutValueAt(a, std::move(action));
+    } else {
+      throw EUnexpectedError(std::string(res::kUnexpectedError));
+    }
   }
 
   auto link = [&](std::string_view key) -> std::unique_ptr<TzkPDFIndirectReference> {

@@ -202,6 +202,22 @@ TEST_F(Outlines, ItemsOfARemovedPageAreDropped) {
             "links: ok\n");
 }
 
+// An item made in memory gets a number of the store when it is written.
+TEST_F(Outlines, ItemsMadeInMemoryAreNumberedAndWritten) {
+  Load(ThreePages({{10, "<< /First 11 0 R >>"}, {11, "<< /Title (Read) /Dest [3 0 R /Fit] >>"}},
+                  "/Outlines 10 0 R"));
+  auto dict = std::make_unique<TzkPDFDictObject>();
+  dict->AddValue("/Title", TzkPDFStringObject::Literal("Made"));
+  auto made = std::make_unique<TzkPDFOutline>(&doc_, 0, std::move(dict), 0, 0);
+  TzkPDFOutline* item = doc_.OutlineRoot()->FirstChild()->AddChild(std::move(made));
+  doc_.SaveDocument(Path("out.pdf"), 2);
+  EXPECT_GT(item->ObjectNumber(), 0);
+  TzkPDFDocument again;
+  again.SetShowSetupDialog(false);
+  ASSERT_TRUE(again.LoadDocument(Path("out.pdf")));
+  EXPECT_EQ(Tree(again.OutlineRoot()), "Read\n  Made\n");
+}
+
 TEST_F(Outlines, DestinationNotStartingWithAPageWarnsAndIsWritten) {
   Load(ThreePages({{10, "<< /First 11 0 R >>"}, {11, "<< /Title (Remote) /Dest [0 /Fit] >>"}}, "/Outlines 10 0 R"));
   doc_.SaveDocument(Path("out.pdf"), 2);
@@ -213,16 +229,27 @@ TEST_F(Outlines, DestinationNotStartingWithAPageWarnsAndIsWritten) {
   EXPECT_EQ(Tree(again.OutlineRoot()), "Remote\n");
 }
 
-TEST_F(Outlines, DestinationOfAnUnexpectedKindIsRefused) {
-  const std::string data =
-      ThreePages({{10, "<< /First 11 0 R >>"}, {11, "<< /Title (Bad) /Dest 7 >>"}}, "/Outlines 10 0 R");
-  std::ofstream(Path("in.pdf"), std::ios::binary) << data;
-  try {
-    doc_.LoadDocument(Path("in.pdf"));
-    ADD_FAILURE() << "no exception";
-  } catch (const EUnexpectedError& e) {
-    EXPECT_STREQ(e.what(), "Unexpected Error");
+TEST_F(Outlines, DestinationOrActionOfAnUnexpectedKindIsRefused) {
+  for (const char* item : {"<< /Title (Bad) /Dest 7 >>", "<< /Title (Bad) /A 7 >>", "<< /Title (Bad) /A 50 0 R >>"}) {
+    std::ofstream(Path("in.pdf"), std::ios::binary)
+        << ThreePages({{10, "<< /First 11 0 R >>"}, {11, item}, {50, "[1 2]"}}, "/Outlines 10 0 R");
+    try {
+      doc_.LoadDocument(Path("in.pdf"));
+      ADD_FAILURE() << "no exception: " << item;
+    } catch (const EUnexpectedError& e) {
+      EXPECT_STREQ(e.what(), "Unexpected Error");
+    }
   }
+}
+
+// An action reference to an object the file lacks is a defect that other
+// readers pass over: the bookmark stays, without the action.
+TEST_F(Outlines, MissingActionIsLeftOutWithAWarning) {
+  Load(ThreePages({{10, "<< /First 11 0 R >>"}, {11, "<< /Title (Kept) /A 60 0 R /Dest [3 0 R /Fit] >>"}},
+                  "/Outlines 10 0 R"));
+  EXPECT_EQ(Tree(doc_.OutlineRoot()), "Kept\n");
+  EXPECT_EQ(doc_.OutlineRoot()->FirstChild()->Dict()->Lookup("/A"), nullptr);
+  EXPECT_EQ(warnings_, std::vector<std::string>{"The action of outline item 11 is not in the file; left out"});
 }
 
 // 100,000 bookmarks in one list: no recursion along the list on reading,
