@@ -8,6 +8,8 @@
 //   zkPDFDocXRef.cpp  opening: cross-reference chain, trailer, object streams
 //   zkPDFDocCollect.cpp  reading one object, fetching, collecting into the
 //                     store, copying trees (LoadObjectCopy, ResolveDeep, ...)
+//   zkPDFOutline.cpp  the outline: read into items, written with fresh links
+//   zkPDFPageOps.cpp  page ranges, page transitions and rotation
 #include <array>
 #include <cstdint>
 #include <functional>
