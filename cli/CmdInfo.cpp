@@ -6,6 +6,7 @@
 #include <exception>
 #include <iostream>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "pdf/crypt/zkPDFCrypt.h"
@@ -17,6 +18,8 @@ namespace {
 
 using sarvane::pdf::doc::TzkComponent;
 using sarvane::pdf::doc::TzkPDFDocument;
+using sarvane::pdf::doc::TzkPDFOutline;
+using sarvane::pdf::TzkPDFDictObject;
 
 const char kInfoUsage[] =
     "usage: sarvane-cli info [--password P] FILE\n"
@@ -34,6 +37,10 @@ const char kInfoUsage[] =
     "  page_mode      pmNone, pmUseOutlines, pmUseThumbs, pmFullScreen, pmUseAttachments\n"
     "  page_layout    plNone, plSinglePage, plOneColumn, plTwoColumnLeft, plTwoColumnRight\n"
     "  page_sizes_mm  [width, height] of each page's visible box in millimetres\n"
+    "  page_rotations each page's /Rotate as stored (0 without one)\n"
+    "  outlines       the bookmarks, nested: {\"title\" (UTF-8), \"page\" (the\n"
+    "                 target page number, null when it targets none of the\n"
+    "                 pages), \"open\" (false for a closed item), \"children\"}\n"
     "  page_actions   for each page {\"open\": bool, \"close\": bool}: whether it\n"
     "                 has an action run when it opens and when it closes\n"
     "  fields         each terminal form field in document order: {\"name\" (full\n"
@@ -96,6 +103,65 @@ constexpr const char* kPageModes[] = {"pmNone", "pmUseOutlines", "pmUseThumbs", 
                                       "pmUseAttachments"};
 constexpr const char* kPageLayouts[] = {"plNone", "plSinglePage", "plOneColumn", "plTwoColumnLeft",
                                         "plTwoColumnRight"};
+
+// The page an outline item leads to (its destination, else its go-to
+// action's), 0 when none of the document's pages.
+int OutlineTargetPage(const TzkPDFOutline& item, const std::unordered_map<int32_t, int>& pageOf) {
+  const TzkPDFDictObject* dict = item.Dict();
+  if (!dict) return 0;
+  const auto* dest = dict->LookupAs<sarvane::pdf::TzkPDFArrayObject>("/Dest");
+  if (!dest) {
+    const auto* action = dict->LookupAs<TzkPDFDictObject>("/A");
+    const auto* kind = action ? action->LookupAs<sarvane::pdf::TzkPDFNameObject>("/S") : nullptr;
+    if (kind && kind->Text() == "/GoTo") dest = action->LookupAs<sarvane::pdf::TzkPDFArrayObject>("/D");
+  }
+  const auto* page = dest && dest->Count() > 0
+                         ? sarvane::pdf::ObjectAs<sarvane::pdf::TzkPDFIndirectReference>(dest->ItemAt(0))
+                         : nullptr;
+  if (!page) return 0;
+  auto it = pageOf.find(page->ObjectNumber());
+  return it == pageOf.end() ? 0 : it->second;
+}
+
+// The outline as nested JSON; written with a stack of its own, as a file
+// may nest bookmarks deeper than the machine stack allows.
+void AppendOutlines(std::string& out, TzkPDFDocument& doc) {
+  std::unordered_map<int32_t, int> pageOf;
+  for (int page = doc.PageCount(); page >= 1; --page)
+    pageOf[doc.Pages()[static_cast<size_t>(page - 1)]->ObjectNumber()] = page;
+  out += '[';
+  std::vector<const TzkPDFOutline*> resume;  // where each open level goes on
+  const TzkPDFOutline* item = doc.OutlineRoot() ? doc.OutlineRoot()->FirstChild() : nullptr;
+  bool firstInLevel = true;
+  while (item || !resume.empty()) {
+    if (!item) {
+      out += "]}";
+      item = resume.back();
+      resume.pop_back();
+      firstInLevel = false;
+      continue;
+    }
+    if (!firstInLevel) out += ',';
+    out += "{\"title\":";
+    AppendJsonString(out, sarvane::Utf16ToUtf8(item->Title()));
+    out += ",\"page\":";
+    const int page = OutlineTargetPage(*item, pageOf);
+    out += page > 0 ? std::to_string(page) : "null";
+    out += ",\"open\":";
+    out += item->Closed() ? "false" : "true";
+    out += ",\"children\":[";
+    if (item->FirstChild()) {
+      resume.push_back(item->NextSibling());
+      item = item->FirstChild();
+      firstInLevel = true;
+      continue;
+    }
+    out += "]}";
+    item = item->NextSibling();
+    firstInLevel = false;
+  }
+  out += ']';
+}
 
 std::string DescribeDocument(TzkPDFDocument& doc, const std::vector<std::string>& warnings) {
   std::string out = "{\"version\":";
@@ -178,6 +244,16 @@ std::string DescribeDocument(TzkPDFDocument& doc, const std::vector<std::string>
     out += ']';
   }
   out += ']';
+
+  out += ",\"page_rotations\":[";
+  for (int page = 1; page <= doc.PageCount(); ++page) {
+    if (page > 1) out += ',';
+    out += std::to_string(doc.GetPageRotation(page));
+  }
+  out += ']';
+
+  out += ",\"outlines\":";
+  AppendOutlines(out, doc);
 
   out += ",\"page_actions\":[";
   for (int page = 1; page <= doc.PageCount(); ++page) {

@@ -8,6 +8,8 @@
 //   zkPDFDocXRef.cpp  opening: cross-reference chain, trailer, object streams
 //   zkPDFDocCollect.cpp  reading one object, fetching, collecting into the
 //                     store, copying trees (LoadObjectCopy, ResolveDeep, ...)
+//   zkPDFOutline.cpp  the outline: read into items, written with fresh links
+//   zkPDFPageOps.cpp  page ranges, page transitions and rotation
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -26,6 +28,7 @@
 
 #include "pdf/document/zkPDFCatalog.h"
 #include "pdf/document/zkPDFInfo.h"
+#include "pdf/document/zkPDFOutline.h"
 #include "pdf/document/zkPDFTypes.h"
 #include "pdf/crypt/zkPDFCrypt.h"
 #include "pdf/objects/zkPDFObject.h"
@@ -289,6 +292,26 @@ class TzkCustomPDFDocument : public TzkComponent {
   // The destination of a plain name, or nullptr.
   const TzkPDFObject* FindNamedDestination(std::string_view name) const;
 
+  // ------------------------------------------------- outlines (zkPDFOutline)
+  // The outline root read from the catalog's /Outlines; nullptr without one.
+  TzkPDFOutline* OutlineRoot() const { return outlineRoot_.get(); }
+  // Reads the item at reference with its children and following siblings;
+  // nullptr when there is no such item. A list that leads back to an item
+  // already read ends there (with a warning).
+  std::unique_ptr<TzkPDFOutline> ReadOutlineItem(const TzkPDFIndirectReference& reference);
+  // The writer's outline step: the items are built into the save-time store
+  // with fresh links and the catalog record refers to the new root.
+  void WriteOutlines();
+
+  // ------------------------------------- page operations (zkPDFPageOps)
+  // The 1-based pages a range text such as "1,3,5-12" names, in its order.
+  static std::vector<int32_t> ParsePageRange(const std::string& range, int32_t pageCount);
+  // Gives every page of the range a display duration and transition effect
+  // (0..16; others are effect 0).
+  void SetPageTransition(const std::string& range, uint8_t effect, float duration);
+  // The page's /Rotate as stored, 0 without one.
+  int32_t GetPageRotation(int page);
+
   // Deepest page tree and name tree a file may have.
   static constexpr int kMaxTreeDepth = 256;
 
@@ -298,6 +321,9 @@ class TzkCustomPDFDocument : public TzkComponent {
   // Loading calls it with the catalog's form dictionary (a reference) once
   // the form's objects are in the store; the field list is read there.
   virtual void ReadAcroForm(TzkPDFObject* /*acroForm*/) {}
+  // Makes what an action of an outline item points at kept with the
+  // document; the action is already a direct copy.
+  virtual void PrepareReadAction(TzkPDFDictObject& action);
 
  private:
   struct WalkFrame;
@@ -430,6 +456,14 @@ class TzkCustomPDFDocument : public TzkComponent {
   // store or the file, without counting uses: for values the document keeps
   // in records of its own rather than as objects to write.
   TzkPDFObjectPtr DetachedCopy(const TzkPDFObject* object);
+  // Outlines (zkPDFOutline).
+  void ReadOutlines(TzkPDFObject* outlines);
+  std::unique_ptr<TzkPDFOutline> ReadOutlineNode(const TzkPDFIndirectReference& reference,
+                                                 std::unique_ptr<TzkPDFIndirectReference>& first,
+                                                 std::unique_ptr<TzkPDFIndirectReference>& next);
+  bool OutlineTargetRemoved(const TzkPDFOutline& item);
+  void PlaceOutlineObject(const TzkPDFOutline& item, TzkPDFObjectPtr dict);
+  std::unique_ptr<TzkPDFOutline> outlineRoot_;
   void SortNamedDestinations();
   std::array<double, 4> PageRect(int page);
   void IOProgress(int percentage);

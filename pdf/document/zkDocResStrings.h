@@ -74,6 +74,29 @@ constexpr std::string_view kNameTreeCycle = "Name tree node %d is its own ancest
 constexpr std::string_view kNameTreeTooDeep = "Name tree nested deeper than %d levels";
 constexpr std::string_view kInvalidPage = "Invalid page number %d";
 constexpr std::string_view kInvalidPageNumber = "Invalid page number (%d)";
+constexpr std::string_view kInvalidPageRange = "Invalid page range (%s)";
+// Display names of the page transition effects, by effect number.
+constexpr std::string_view kTransitionNames[] = {"None",
+                                                 "Split Horizontal Inward",
+                                                 "Split Horizontal Outward",
+                                                 "Split Vertical Inward",
+                                                 "Split Vertical Outward",
+                                                 "Blinds Horizontal",
+                                                 "Blinds Vertical",
+                                                 "Box Inward",
+                                                 "Box Outward",
+                                                 "Wipe Left To Right",
+                                                 "Wipe Bottom To Top",
+                                                 "Wipe Right To Left",
+                                                 "Wipe Top To Bottom",
+                                                 "Dissolve",
+                                                 "Glitter Left To Right",
+                                                 "Glitter Top To Bottom",
+                                                 "Glitter Top-Left To Bottom-Right"};
+// Outlines.
+constexpr std::string_view kOutlinePageExpected = "Expected Page Indirect Reference in Outline Destination!";
+constexpr std::string_view kOutlineActionMissing = "The action of outline item %d is not in the file; left out";
+constexpr std::string_view kOutlineCycle = "Outline item %d is reached a second time; its list ends there";
 constexpr std::string_view kPageWithoutBox = "Page %d has no usable media box; US Letter assumed";
 constexpr std::string_view kCannotReadFile = "Cannot read file \"%s\". %s";
 constexpr std::string_view kUnsupportedEncryption = "Unsupported encryption method: %s";

@@ -28,6 +28,9 @@ class TzkExProPDFDocument : public TzkExPDFDocument {
   // are loaded with their uses counted.
   void ReadAction(TzkPDFDictObject& action);
 
+ protected:
+  void PrepareReadAction(TzkPDFDictObject& action) override;
+
  private:
   TzkPDFDictObject& PageDictionary(int page);
   TzkPDFDictObject* OwnAdditionalActions(TzkPDFDictObject& page);

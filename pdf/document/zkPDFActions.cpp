@@ -309,4 +309,10 @@ void TzkExProPDFDocument::ReadAction(TzkPDFDictObject& action) {
   }
 }
 
+void TzkExProPDFDocument::PrepareReadAction(TzkPDFDictObject& action) {
+  ReadAction(action);
+  // What the action chains to (/Next) is kept too.
+  if (TzkPDFObject* next = action.Lookup("/Next")) Collect(next);
+}
+
 }  // namespace sarvane::pdf::doc

@@ -67,6 +67,7 @@ void TzkCustomPDFDocument::InitLoadingState() {
   pageMode_ = pmNone;
   pageLayout_ = plNone;
   pages_.clear();
+  outlineRoot_.reset();
   namedDestinations_.clear();
   info_ = std::make_unique<TzkPDFInfo>();
   info_->TextEncryptor = [this](std::string& bytes) { return EncryptInfoText(bytes); };
@@ -80,6 +81,7 @@ void TzkCustomPDFDocument::InitLoadingState() {
 }
 
 void TzkCustomPDFDocument::ClearLoadingState() {
+  outlineRoot_.reset();
   pages_.clear();
   namedDestinations_.clear();
   pendingInfo_.reset();
@@ -279,14 +281,8 @@ void TzkCustomPDFDocument::ReadCatalog() {
 
   IOProgress(60);
   StatusMessage(res::kReadingOutlines);
-  // The outline tree is kept as the objects it is made of; the catalog
-  // record refers to its root only when those objects are loaded.
-  if (auto* outlines = ObjectAs<TzkPDFIndirectReference>(catalog->Lookup("/Outlines"))) {
-    Collect(outlines);
-    if (store_->Find(outlines) || store_->Find(documentNumber_, outlines->ObjectNumber(), 0)) {
-      catalog_->Outlines = outlines->Clone();
-    }
-  }
+  // The outline is held as items of its own; the writer builds its objects.
+  ReadOutlines(catalog->Lookup("/Outlines"));
 
   // Everything else the input's catalog holds, for the writer to carry.
   for (int32_t i = 0; i < catalog->Count(); ++i) {

@@ -195,8 +195,7 @@ void TzkCustomPDFDocument::WriteDocument(TzkStream& out) {
   } dropSaveStore{saveStore_};
 
   StatusMessage(res::kBuildingOutlines);
-  // Outlines are carried as the objects loading kept; a reference whose
-  // target was not kept is left out of the catalog rather than dangling.
+  WriteOutlines();
 
   StatusMessage(res::kBuildingObjects);
   TzkPDFObjectStore& store = ObjectStore();
