@@ -35,6 +35,8 @@ const char kInfoUsage[] =
     "  page_sizes_mm  [width, height] of each page's visible box in millimetres\n"
     "  page_actions   for each page {\"open\": bool, \"close\": bool}: whether it\n"
     "                 has an action run when it opens and when it closes\n"
+    "  page_scripts   for each page whether a JavaScript runs when it opens\n"
+    "                 (the page scripts of a view limit)\n"
     "  fields         each terminal form field in document order: {\"name\" (full\n"
     "                 name), \"kind\" (text, checkbox, radio, combo, list, button,\n"
     "                 signature), \"value\", \"pages\" (pages of its widgets)}\n"
@@ -95,6 +97,22 @@ constexpr const char* kPageModes[] = {"pmNone", "pmUseOutlines", "pmUseThumbs", 
                                       "pmUseAttachments"};
 constexpr const char* kPageLayouts[] = {"plNone", "plSinglePage", "plOneColumn", "plTwoColumnLeft",
                                         "plTwoColumnRight"};
+
+// Whether the page's open action, or one chained to it, is a JavaScript.
+bool OpensWithScript(TzkPDFDocument& doc, int page) {
+  using namespace sarvane::pdf;
+  const TzkPDFObjectStore& store = doc.ObjectStore();
+  auto* pageDict = doc.Pages()[static_cast<size_t>(page - 1)]->Value()->As<TzkPDFDictObject>();
+  const auto* aa = pageDict ? store.ResolveDictionary(pageDict->Lookup("/AA")) : nullptr;
+  const TzkPDFDictObject* action = aa ? store.ResolveDictionary(aa->Lookup("/O")) : nullptr;
+  // A chain read from a file may loop; its length is bounded.
+  for (int hops = 0; action && hops < 64; ++hops) {
+    const auto* kind = store.ResolveName(action->Lookup("/S"));
+    if (kind && kind->Text() == "/JavaScript") return true;
+    action = store.ResolveDictionary(action->Lookup("/Next"));
+  }
+  return false;
+}
 
 std::string DescribeDocument(TzkPDFDocument& doc, const std::vector<std::string>& warnings) {
   std::string out = "{\"version\":";
@@ -181,6 +199,13 @@ std::string DescribeDocument(TzkPDFDocument& doc, const std::vector<std::string>
     out += ",\"close\":";
     out += doc.HasPageAction(page, 1) ? "true" : "false";
     out += '}';
+  }
+  out += ']';
+
+  out += ",\"page_scripts\":[";
+  for (int page = 1; page <= doc.PageCount(); ++page) {
+    if (page > 1) out += ',';
+    out += OpensWithScript(doc, page) ? "true" : "false";
   }
   out += ']';
 
