@@ -102,15 +102,23 @@ TEST_F(ViewLimitLock, WithoutScriptsThePageIsCoveredByThePaleOverlay) {
   EXPECT_GT(pale, pixels * 9 / 10);
 }
 
-TEST_F(ViewLimitLock, UnsafeAddressIsRefusedAndNothingWritten) {
+TEST_F(ViewLimitLock, UnsafeAddressOrBadDateIsRefusedAndNothingWritten) {
   const std::string input = home_.Dir() + "doc.pdf";
   std::filesystem::copy_file(FixturePath("lock_three_pages.pdf"), input);
   std::filesystem::create_directories(home_.Dir() + "out");
-  for (const char* url : {"https://a.example/\"+app.alert(1)+\"", "https://a.example/(x"}) {
-    const auto run = RunCommand(Quote(CliPath()) + " lock --owner o --out " + Quote(home_.Dir() + "out") +
-                                " --url " + Quote(url) + " " + Quote(input));
-    EXPECT_NE(run.status, 0) << url;
-    EXPECT_NE(run.out.find("--url"), std::string::npos) << run.out;
+  const std::pair<std::string, std::string> rows[] = {
+      {"--url", "https://a.example/\"+app.alert(1)+\""},
+      {"--url", "https://a.example/(x"},
+      {"--url", ""},
+      {"--expire", "2026/02/29"},  // no such day
+      {"--expire", "2026-12-31"},
+      {"--expire", "2026/13/01"},
+  };
+  for (const auto& [option, value] : rows) {
+    const auto run = RunCommand(Quote(CliPath()) + " lock --owner o --out " + Quote(home_.Dir() + "out") + " " +
+                                option + " " + Quote(value) + " " + Quote(input));
+    EXPECT_NE(run.status, 0) << value;
+    EXPECT_NE(run.out.find(option), std::string::npos) << run.out;
   }
   EXPECT_TRUE(std::filesystem::is_empty(home_.Dir() + "out"));
 }
