@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "pdf/forms/zkPDFFormFields.h"
+
 namespace sarvane::app {
 namespace {
 
@@ -50,6 +52,40 @@ TEST(ViewLimitTemplate, TemplateFollowsTheActiveLimits) {
   EXPECT_TRUE(ViewLimitTemplatePath(true, false).ends_with("/date/usr_script.txt"));
   EXPECT_TRUE(ViewLimitTemplatePath(false, true).ends_with("/url/usr_script.txt"));
   EXPECT_EQ(ViewLimitTemplatePath(false, false), "");
+}
+
+// Every page-open action goes, the document's own too; the overlay and the
+// scripts come back for each page with its index.
+TEST(ViewLimitStep, ClearsEveryOpenActionThenAddsOverlayAndScripts) {
+  using namespace sarvane::pdf::doc;
+  TzkPDFDocument doc;
+  doc.SetShowSetupDialog(false);
+  ASSERT_TRUE(doc.LoadDocument(std::string(SARVANE_TEST_SOURCE_DIR) + "/tests/fixtures/lock_three_pages.pdf"));
+  TzkPDFJavaScriptAction own;
+  own.Script = "app.alert(2);";
+  TzkPDFPageLevelAction pageAction;
+  pageAction.Action = &own;
+  doc.SetPageAction(pageAction, 2);
+  ASSERT_TRUE(doc.HasPageAction(2, 0));
+
+  int failure = 0;
+  TViewLimits limits(doc, failure);
+  TSettings settings;
+  limits.ApplyViewLimits(settings, "2031/01/31");  // no limit switched on
+  EXPECT_EQ(failure, 0);
+  for (int page = 1; page <= 3; ++page) EXPECT_FALSE(doc.HasPageAction(page, 0)) << page;
+
+  settings.LockDateOn = true;
+  limits.ApplyViewLimits(settings, "2031/01/31");
+  EXPECT_EQ(failure, 0);
+  for (int page = 1; page <= 3; ++page) EXPECT_TRUE(doc.HasPageAction(page, 0)) << page;
+  EXPECT_EQ(sarvane::pdf::forms::AnnotationPages(doc).size(), 3u);
+
+  settings.LockURLOn = true;
+  settings.LockURL = "https://a.example/ x";
+  EXPECT_THROW(limits.ApplyViewLimits(settings, "2031/01/31"), std::exception);
+  // Refused before anything changed.
+  for (int page = 1; page <= 3; ++page) EXPECT_TRUE(doc.HasPageAction(page, 0)) << page;
 }
 
 }  // namespace
