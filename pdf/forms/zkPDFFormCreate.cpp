@@ -567,6 +567,11 @@ int32_t DefaultAppearanceSize(int size) {
 void AddFormField(TzkExProPDFDocument& doc, TzkPDFFormField& field, int page) {
   if (page < 1 || page > doc.PageCount())
     throw sarvane::pdf::doc::EInvalidPageError(Format(sarvane::pdf::doc::res::kInvalidPageNumber, page));
+  // The base class alone is no field kind; refused before anything changes.
+  if (!dynamic_cast<TzkPDFFormPushButton*>(&field) && !dynamic_cast<TzkPDFFormCheckBox*>(&field) &&
+      !dynamic_cast<TzkPDFFormRadioButton*>(&field) && !dynamic_cast<TzkPDFFormTextField*>(&field) &&
+      !dynamic_cast<TzkPDFFormComboBox*>(&field) && !dynamic_cast<TzkPDFFormListBox*>(&field))
+    throw EInvalidCast();
   const auto unit = doc.MeasurementUnit();
   const double top = PageTop(doc, page);
   TzkFieldRect& r = field.Rect;
@@ -604,7 +609,7 @@ void AddFormField(TzkExProPDFDocument& doc, TzkPDFFormField& field, int page) {
     number = builder.BuildChoice(list->Items, OwnFieldFlags(field) | (list->Sorted ? 524288 : 0) |
                                                   (list->MultiSelect ? 2097152 : 0));
   else
-    throw sarvane::pdf::doc::EUnexpectedObjectError(std::string("Invalid class typecast"));
+    throw EInvalidCast();
   TzkPDFIndirectObject* object = store.Find(doc.DocumentNumber(), number, 0);
   auto reference = [&] { return std::make_unique<TzkPDFIndirectReference>(doc.DocumentNumber(), 0, number); };
 

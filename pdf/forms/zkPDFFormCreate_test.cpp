@@ -149,6 +149,8 @@ TEST_F(FieldCreation, CheckBoxVariantsAndPageCheck) {
       EXPECT_EQ(std::string(e.what()), "Invalid page number (" + std::to_string(page) + ")");
     }
   }
+  TzkPDFFormField base;
+  EXPECT_THROW(AddFormField(doc_, base, 1), EInvalidCast);
   EXPECT_EQ(doc_.Catalog().AcroForm, nullptr);  // nothing changed
 }
 
