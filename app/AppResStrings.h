@@ -24,4 +24,9 @@ inline constexpr char kSUserRightsOnly[] = "ユーザ権限で開いたものは
 // Raised when the header-version step cannot set up its files.
 inline constexpr char kSCannotCopyFile[] = "%s を %s にコピーできません";
 
+// The view limit's refusals.
+inline constexpr char kSUnsafeLimitURL[] =
+    "許可するURLに引用符、バックスラッシュ、括弧、空白、制御文字、ASCII以外の文字は使えません: %s";
+inline constexpr char kSCannotReadTemplate[] = "%s を読み込めません";
+
 }  // namespace sarvane::app

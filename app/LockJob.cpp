@@ -13,6 +13,7 @@
 
 #include "app/AppFiles.h"
 #include "app/AppResStrings.h"
+#include "app/ViewLimit.h"
 #include "platform/CodePage.h"
 #include "platform/Exception.h"
 #include "platform/Paths.h"
@@ -266,7 +267,7 @@ bool TLockJob::RunLockJob(const std::string& input) {
   return true;
 }
 
-void TLockJob::ApplyViewLimits() {}
+void TLockJob::ApplyViewLimits() { TViewLimits(*PDFDoc_, failure_).ApplyViewLimits(settings_, settings_.LimitDate); }
 
 void TLockJob::ApplySecurity(const std::string& workFile) {
   TzkPDFDocument& doc = *PDFDoc_;

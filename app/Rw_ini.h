@@ -56,6 +56,8 @@ struct TSettings {
   bool LockDateOn = false;  // CheckBoxLockDate
   bool LockURLOn = false;   // CheckBoxLockURL
   std::string LockURL = kDefaultLockURL;  // EditURL
+  // The limit date as yyyy/MM/dd (MonthCalendar1); not kept in the file.
+  std::string LimitDate;
   // Output folder, always ending with "/". Empty only in a default-constructed
   // value; ReadSettings and DefaultSettings fill it.
   std::string OutPath;

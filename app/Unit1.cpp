@@ -625,6 +625,7 @@ void TForm1::FormCreate() {
 
   LocalDateTime today = Now();
   limitDate_ = FormatDateTime("yyyy/mm/dd", today);
+  settings_.LimitDate = limitDate_;
   {
     QSignalBlocker block(MonthCalendar1);
     MonthCalendar1->setSelectedDate(QDate(today.year, today.month, today.day));
@@ -759,6 +760,7 @@ void TForm1::RadioGroup1Click() { settings_.BT = RadioGroup1Buttons->checkedId()
 
 void TForm1::MonthCalendar1Click() {
   limitDate_ = MonthCalendar1->selectedDate().toString(kLimitDateFormat).toStdString();
+  settings_.LimitDate = limitDate_;
   CheckBoxLockDateClick();
 }
 

@@ -772,6 +772,37 @@ TEST_F(MainWindowTest, PendingMessagesDuringTheJobDoNotReenterIt) {
   EXPECT_TRUE(form->CurrentInput().empty());
 }
 
+TEST_F(MainWindowTest, SecondTabLimitsReachTheLockedCopy) {
+  const QString fixture = QString(SARVANE_TEST_SOURCE_DIR) + "/tests/fixtures/lock_three_pages.pdf";
+  QTemporaryDir inputs;
+  const QString plain = inputs.path() + "/plain.pdf";
+  ASSERT_TRUE(QFile::copy(fixture, plain));
+  auto form = NewFormWithOutput();
+  form->show();
+  QTest::mouseClick(form->CheckBox11, Qt::LeftButton, {}, QPoint(4, 8));
+  QTest::keyClicks(form->EditOwnerPW, "secret");
+  form->PageControl1->setCurrentWidget(form->TabSheet2);
+  QTest::mouseClick(form->CheckBoxLockDate, Qt::LeftButton, {}, QPoint(4, 8));
+  QTest::mouseClick(form->CheckBoxLockURL, Qt::LeftButton, {}, QPoint(4, 8));
+  form->MonthCalendar1->setSelectedDate(QDate(2031, 1, 31));
+  form->EditURL->clear();
+  QTest::keyClicks(form->EditURL, "https://a.example/docs/");
+  EXPECT_EQ(form->Settings().LimitDate, "2031/01/31");
+  DropFiles(form.get(), {plain});
+  QTest::mouseClick(form->SpeedButtonCreate, Qt::LeftButton);
+  EXPECT_EQ(form->LabelState->text(), "plain.pdfの処理完了");
+  EXPECT_TRUE(reported_.empty()) << (reported_.empty() ? "" : reported_[0]);
+  QProcess qpdf;
+  qpdf.start("qpdf", {"--password=secret", "--decrypt", "--stream-data=uncompress", out_.path() + "/plain.pdf", "-"});
+  ASSERT_TRUE(qpdf.waitForFinished(30000));
+  const QString text = QString::fromLatin1(qpdf.readAllStandardOutput());
+  for (const char* name : {"(ViewLimit0)", "(ViewLimit1)", "(ViewLimit2)"}) EXPECT_TRUE(text.contains(name)) << name;
+  // The date and address template, filled with both limits.
+  EXPECT_EQ(text.count("\"2031/01/31\".split"), 3);
+  EXPECT_EQ(text.count("var allowed = \"https://a.example/docs/\""), 3);
+  form->close();
+}
+
 TEST_F(MainWindowTest, CalendarFollowsClicksAndKeys) {
   auto form = NewFormWithOutput();
   form->show();

@@ -3,9 +3,10 @@ add_library(sarvane_app STATIC
   ${CMAKE_CURRENT_LIST_DIR}/IniFile.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Rw_ini.cpp
   ${CMAKE_CURRENT_LIST_DIR}/AppFiles.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/LockJob.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/LockJob.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ViewLimit.cpp)
 target_include_directories(sarvane_app PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(sarvane_app PUBLIC sarvane_platform sarvane_document)
+target_link_libraries(sarvane_app PUBLIC sarvane_platform sarvane_document sarvane_forms)
 
 sarvane_add_test(app_core_test
   SOURCES
@@ -13,4 +14,5 @@ sarvane_add_test(app_core_test
     ${CMAKE_CURRENT_LIST_DIR}/Rw_ini_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/AppFiles_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LockJob_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ViewLimit_test.cpp
   LIBS sarvane_app)

@@ -9,6 +9,7 @@
 
 #include "app/LockJob.h"
 #include "app/Rw_ini.h"
+#include "app/ViewLimit.h"
 #include "platform/CodePage.h"
 #include "platform/Paths.h"
 
@@ -42,6 +43,12 @@ const char kLockUsage[] =
     "                   (the listed ones are disabled, the others allowed;\n"
     "                   an empty LIST allows all)    [Secu] PR MD CP AN DA FF AC\n"
     "  --out DIR        output folder                          [PDF] OutPath\n"
+    "  --expire DATE    view limit: the pages show only up to and including\n"
+    "                   DATE (yyyy/MM/dd), judged by the viewer's JavaScript\n"
+    "                                                          [PDF] LockDateOn=1\n"
+    "  --url URL        view limit: the pages show only when the document is\n"
+    "                   opened from an address that begins with URL\n"
+    "                                                  [PDF] LockURLOn=1 LockURL\n"
     "  --help           show this text\n"
     "\n"
     "Progress and error messages go to standard error, one per line.\n"
@@ -100,6 +107,19 @@ bool ApplyDenyList(const std::string& list, TSettings& s, std::string& error) {
   return true;
 }
 
+// A real calendar day written yyyy/MM/dd, as the window's calendar gives it.
+bool IsLimitDate(const std::string& text) {
+  if (text.size() != 10 || text[4] != '/' || text[7] != '/') return false;
+  for (size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
+    if (text[i] < '0' || text[i] > '9') return false;
+  const int year = std::stoi(text.substr(0, 4)), month = std::stoi(text.substr(5, 2)),
+            day = std::stoi(text.substr(8, 2));
+  static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (month < 1 || month > 12 || day < 1 || day > kDays[month - 1]) return false;
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return !(month == 2 && day == 29 && !leap);
+}
+
 int UsageError(const std::string& message) {
   std::cerr << "sarvane-cli lock: " << message << "\n\n" << kLockUsage;
   return 1;
@@ -111,8 +131,8 @@ int CmdLock(int argc, char** argv) {
   struct Options {
     std::string settingsFile;
     bool haveUnlock = false, haveOwner = false, haveUser = false, haveLevel = false,
-         haveDeny = false, haveOut = false, noSecurity = false;
-    std::string unlock, owner, user, level, deny, out;
+         haveDeny = false, haveOut = false, noSecurity = false, haveExpire = false, haveUrl = false;
+    std::string unlock, owner, user, level, deny, out, expire, url;
   } o;
   std::vector<std::string> files;
 
@@ -152,7 +172,8 @@ int CmdLock(int argc, char** argv) {
         {"--settings", &o.settingsFile, nullptr}, {"--unlock", &o.unlock, &o.haveUnlock},
         {"--owner", &o.owner, &o.haveOwner},      {"--user", &o.user, &o.haveUser},
         {"--level", &o.level, &o.haveLevel},      {"--deny", &o.deny, &o.haveDeny},
-        {"--out", &o.out, &o.haveOut},
+        {"--out", &o.out, &o.haveOut},          {"--expire", &o.expire, &o.haveExpire},
+        {"--url", &o.url, &o.haveUrl},
     };
     const Slot* slot = nullptr;
     for (const Slot& s : slots)
@@ -194,6 +215,19 @@ int CmdLock(int argc, char** argv) {
   if (o.haveOut) {
     if (o.out.empty()) return UsageError("--out needs a folder");
     settings.OutPath = sarvane::IncludeTrailingPathDelimiter(o.out);
+  }
+
+  if (o.haveExpire) {
+    if (!IsLimitDate(o.expire)) return UsageError("--expire needs a date yyyy/MM/dd");
+    settings.LockDateOn = true;
+    settings.LimitDate = o.expire;
+  }
+  if (o.haveUrl) {
+    if (o.url.empty()) return UsageError("--url needs an address");
+    if (!sarvane::app::IsSafeLimitURL(o.url))
+      return UsageError("--url must not hold quotes, backslashes, parentheses, blanks, control or non-ASCII characters");
+    settings.LockURLOn = true;
+    settings.LockURL = o.url;
   }
 
   TTerminalHost host;

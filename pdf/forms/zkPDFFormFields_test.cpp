@@ -8,6 +8,7 @@
 
 #include "pdf/document/zkPDFDocTestUtil.h"
 #include "pdf/forms/zkPDFFormField.h"
+#include "pdf/forms/zkPDFFormsTestUtil.h"
 #include "platform/CodePage.h"
 #include "tests/InteropSupport.h"
 
@@ -48,27 +49,9 @@ std::string FormFile(const std::string& acroForm, const std::map<int, std::strin
   return b.Data();
 }
 
-class Forms : public ::testing::Test {
+class Forms : public testutil::TDocumentTest {
  protected:
-  TTempFolder dir_{"forms"};
-  TzkPDFDocument doc_;
-
-  void Load(const std::string& data) {
-    const std::string path = dir_.Dir() + "in.pdf";
-    std::ofstream(path, std::ios::binary) << data;
-    doc_.SetShowSetupDialog(false);
-    ASSERT_TRUE(doc_.LoadDocument(path));
-  }
-  // Saves, has qpdf check the output when it is there, and loads it back.
-  void SaveAndReload() {
-    const std::string path = dir_.Dir() + "out.pdf";
-    doc_.SaveDocument(path, 2);
-    if (HaveQpdf()) {
-      const auto check = RunCommand("qpdf --check " + Quote(path));
-      EXPECT_EQ(check.status, 0) << check.out;
-    }
-    ASSERT_TRUE(doc_.LoadDocument(path));
-  }
+  Forms() : TDocumentTest("forms") {}
   std::vector<std::string> Names() {
     std::vector<std::string> names;
     if (doc_.FormFields())

@@ -86,13 +86,38 @@ TEST(PDFObjectTest, RealFormRoundsToTenSignificantDigits) {
       {0.00001234567891234, "0.0000123457"},
       {-1e-12, "0.0000000000"},
       {9999999999.4, "9999999999.0000000000"},
-      {1e10, "1.000000000e+10"},
+      {1e10, "10000000000"},
+      {12345678901.5, "12345678900"},  // rounded to ten digits, still no exponent
+      {-2.5e12, "-2500000000000"},
       {std::numeric_limits<double>::quiet_NaN(), "0.0000000000"},
       {std::numeric_limits<double>::infinity(), "0.0000000000"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     EXPECT_EQ(FormatReal(c.value), c.text);
+  }
+}
+
+TEST(PDFObjectTest, NumberFormIsShortPlainDecimal) {
+  struct Case {
+    double value;
+    const char* text;
+  } cases[] = {
+      {842, "842"},
+      {595.2744, "595.2744"},
+      {0.6, "0.6"},
+      {-0.5, "-0.5"},
+      {792 - 792 / 2.83464 * 2.83464, "0"},  // conversion residue
+      {-1e-10, "0"},
+      {1e-8, "0.00000001"},
+      {1.234567890123456789e10, "12345678901.2346"},  // 15 significant digits
+      {1e20, "100000000000000000000"},
+      {0.1 + 0.2, "0.3"},
+      {std::numeric_limits<double>::quiet_NaN(), "0"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(FormatNumber(c.value), c.text);
   }
 }
 

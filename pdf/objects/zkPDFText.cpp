@@ -43,7 +43,8 @@ void AppendReal(std::string& out, double value) {
   double rounded = value;
   std::from_chars(buf, sci.ptr, rounded, std::chars_format::scientific);
   if (std::fabs(rounded) >= 1e10) {
-    out.append(buf, sci.ptr);
+    // An exponent is no PDF syntax: readers take "1.2e+10" for a bare word.
+    AppendNumber(out, rounded);
     return;
   }
   auto fixed = std::to_chars(buf, buf + sizeof buf, rounded, std::chars_format::fixed, 10);
@@ -52,6 +53,28 @@ void AppendReal(std::string& out, double value) {
     text.remove_prefix(1);  // no "-0.0000000000"
   }
   out += text;
+}
+
+void AppendNumber(std::string& out, double value) {
+  // Residues of unit conversions (792 - 792 / 2.83464 * 2.83464) are zero.
+  if (!std::isfinite(value) || std::fabs(value) < 1e-9) {
+    out += '0';
+    return;
+  }
+  char buf[400];
+  auto sci = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
+  double rounded = value;
+  std::from_chars(buf, sci.ptr, rounded, std::chars_format::scientific);
+  // The shortest fixed form that reads back as the rounded value has at
+  // most 15 significant digits and never an exponent.
+  auto fixed = std::to_chars(buf, buf + sizeof buf, rounded, std::chars_format::fixed);
+  out.append(buf, fixed.ptr);
+}
+
+std::string FormatNumber(double value) {
+  std::string out;
+  AppendNumber(out, value);
+  return out;
 }
 
 std::string FormatReal(double value) {

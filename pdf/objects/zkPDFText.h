@@ -15,10 +15,15 @@ class TzkPDFStringObject;
 
 // A real in the PDF text form: rounded to 10 significant digits and written
 // with exactly 10 digits after "." ("612.0000000000"); locale-independent.
-// Values of 1e10 and above switch to exponent notation; non-finite values
-// are written as 0.
+// Values of 1e10 and above are written as whole numbers (no exponent, which
+// is no PDF syntax); non-finite values are written as 0.
 std::string FormatReal(double value);
 void AppendReal(std::string& out, double value);
+// A number in the short form of generated content: at most 15 significant
+// digits, no trailing zeros, no point for whole numbers, never an exponent
+// ("595.2744", "842", "0.6"); values within 1e-9 of zero are "0".
+std::string FormatNumber(double value);
+void AppendNumber(std::string& out, double value);
 void AppendInteger(std::string& out, int64_t value);
 
 // The body of a literal string: BS, LF, FF, CR, "(", ")" and "\" escaped;
