@@ -136,9 +136,9 @@ class TzkCustomPDFDocument : public TzkComponent {
   static constexpr int kMaxResolveDepth = 256;
   static constexpr int kMaxReadDepth = 16;
   // Copies that resolve references may make, for one loaded document, this
-  // many nodes per object of the file plus the allowance, and no more: a
-  // file whose objects share each other can describe trees far larger than
-  // itself.
+  // many nodes per object of the file, one per byte of it, plus the
+  // allowance, and no more: a file whose objects share each other can
+  // describe trees far larger than itself.
   static constexpr int64_t kExpansionPerObject = 16;
   static constexpr int64_t kExpansionAllowance = int64_t{1} << 16;
 

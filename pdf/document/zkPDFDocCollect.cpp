@@ -476,7 +476,9 @@ TzkPDFObjectPtr TzkCustomPDFDocument::DetachedCopy(const TzkPDFObject* object) {
 
 void TzkCustomPDFDocument::ResetExpansionBudget() {
   const int64_t objects = std::max<int64_t>(xref_.EntryCount(), store_ ? store_->ObjectCount() : 0);
-  expansionBudget_ = kExpansionPerObject * objects + kExpansionAllowance;
+  // The file's size allows for reading and copying once what the file
+  // holds directly (a node takes at least a byte or two of the file).
+  expansionBudget_ = kExpansionPerObject * objects + fileSize_ + kExpansionAllowance;
   expansionLimit_ = expansionBudget_;
 }
 
