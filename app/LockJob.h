@@ -159,7 +159,7 @@ class TLockJob {
   // Removes the job folder, also one kept by a failed job.
   void DropJobFolder();
   void Fail(const std::string& fileName, const std::string& reason);
-  bool OutputIsInput(const std::string& input) const;
+  bool OutputNotAllowed(const std::string& input) const;
   void Status(const std::string& input, const char* suffix);
 
   ILockJobHost& host_;

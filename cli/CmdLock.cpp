@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -152,7 +153,14 @@ bool LockAll(const TSettings& settings, const std::vector<std::string>& files, i
   };
   const size_t threads = std::min(files.size(), static_cast<size_t>(jobs));
   std::vector<std::thread> workers;
-  for (size_t t = 1; t < threads; ++t) workers.emplace_back(work);
+  for (size_t t = 1; t < threads; ++t) {
+    // Fewer threads than asked for still lock every file.
+    try {
+      workers.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;
+    }
+  }
   work();
   for (std::thread& w : workers) w.join();
   return allOk;
