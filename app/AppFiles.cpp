@@ -16,8 +16,6 @@ std::string SettingsFileName() {
 }
 
 std::string WorkFolder() { return ApplicationHome() + "temp/"; }
-std::string WorkFileName() { return WorkFolder() + "input.pdf"; }
-std::string ScratchFileName() { return WorkFolder() + "$temp.pdf"; }
 
 std::string TemplatesFolder() { return ExecutableDir(); }
 std::string DefaultOutputFolder() { return ExecutableDir(); }

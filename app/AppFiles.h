@@ -10,11 +10,9 @@ namespace sarvane::app {
 // The executable's file name with ".ini", in the application home.
 std::string SettingsFileName();
 
-// The work folder "temp/" in the application home, and the files in it:
-// the decrypted work file and the scratch copy of the header-version step.
+// The work folder "temp/" in the application home. Each job keeps its work
+// files in a private folder inside it (app/JobFolder.h).
 std::string WorkFolder();
-std::string WorkFileName();     // temp/input.pdf
-std::string ScratchFileName();  // temp/$temp.pdf
 
 // The folder that holds date/, url/ and date_url/ with the script templates.
 std::string TemplatesFolder();

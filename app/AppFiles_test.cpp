@@ -18,8 +18,6 @@ TEST(AppFiles, NamesFollowTheApplicationHomeAndTheExecutable) {
   // The test binary stands in for the tool's executable.
   EXPECT_EQ(SettingsFileName(), home.Dir() + ExtractFileName(ExecutablePath()) + ".ini");
   EXPECT_EQ(WorkFolder(), home.Dir() + "temp/");
-  EXPECT_EQ(WorkFileName(), home.Dir() + "temp/input.pdf");
-  EXPECT_EQ(ScratchFileName(), home.Dir() + "temp/$temp.pdf");
   EXPECT_EQ(TemplatesFolder(), ExecutableDir());
   EXPECT_EQ(DefaultOutputFolder(), ExecutableDir());
 }
@@ -66,11 +64,12 @@ TEST(AppFiles, WorkFolderIsCreatedPrivate) {
 TEST(AppFiles, RestrictToOwnerNarrowsAFile) {
   TTempHome home;
   ASSERT_TRUE(CreateWorkFolder());
-  WriteFileBytes(WorkFileName(), "%PDF-1.4\n");
-  ASSERT_EQ(chmod(WorkFileName().c_str(), 0644), 0);
-  EXPECT_TRUE(RestrictToOwner(WorkFileName()));
-  EXPECT_EQ(ModeOf(WorkFileName()), 0600u);
-  EXPECT_FALSE(RestrictToOwner(ScratchFileName()));
+  const std::string file = WorkFolder() + "input.pdf";
+  WriteFileBytes(file, "%PDF-1.4\n");
+  ASSERT_EQ(chmod(file.c_str(), 0644), 0);
+  EXPECT_TRUE(RestrictToOwner(file));
+  EXPECT_EQ(ModeOf(file), 0600u);
+  EXPECT_FALSE(RestrictToOwner(WorkFolder() + "missing.pdf"));
 }
 
 }  // namespace

@@ -23,6 +23,22 @@ inline constexpr char kSWrongPassword[] = "パスワードが違います";
 inline constexpr char kSUserRightsOnly[] = "ユーザ権限で開いたものは変更できません";
 // Raised when the header-version step cannot set up its files.
 inline constexpr char kSCannotCopyFile[] = "%s を %s にコピーできません";
+// Raised when a job cannot make its private work folder.
+inline constexpr char kSCannotMakeFolder[] = "作業フォルダ %s を作成できません";
+
+// The check of the copy in the output folder before success is reported:
+// the message box, then the reason filled in.
+inline constexpr char kSOutputCheckFailed[] = "出力ファイル %s が書き込んだものと違います: %s";
+inline constexpr char kSCheckUnreadable[] = "%s を読めません (%s)";
+inline constexpr char kSCheckSize[] = "大きさが %d バイトで、書き込んだ %d バイトと違います";
+inline constexpr char kSCheckHeader[] = "ヘッダが %%PDF-%s ではありません";
+inline constexpr char kSCheckFileEnd[] = "ファイルの終わりに trailer、startxref と %%%%EOF がありません";
+inline constexpr char kSCheckXRef[] = "startxref の位置に相互参照表がありません";
+inline constexpr char kSCheckNotEncrypted[] = "セキュリティ使用なのに暗号化されていません";
+inline constexpr char kSCheckEncrypted[] = "セキュリティ使用でないのに暗号化されています";
+inline constexpr char kSCheckPageTree[] = "ページツリーを読めません";
+inline constexpr char kSCheckPageCount[] = "ページ数が %d で、入力の %d と違います";
+inline constexpr char kSCheckTrailer[] = "トレーラが書き込んだものと違います";
 
 // The view limit's refusals.
 inline constexpr char kSUnsafeLimitURL[] =

@@ -5,22 +5,31 @@
 // Two halves run at different moments. The selection step (LoadInputFile)
 // runs as soon as a file is chosen: it opens the input, unlocking it with the
 // unlock password when it is encrypted, writes it out unencrypted as the work
-// file temp/input.pdf and records the input's PDF version. The create press
+// file input.pdf in a folder of its own inside temp/ (app/JobFolder.h) and
+// records the input's PDF version and page count. The create press
 // (CreatePress, which runs RunLockJob) works on the work file only: it runs
 // the view-limit step, encrypts with the chosen passwords, level and
 // permissions, puts the recorded header version back and copies the result
-// into the output folder under the input's file name.
+// into the output folder under the input's file name. The copy is checked
+// (app/OutputCheck.h) before it replaces a file of that name and before
+// success is shown.
+//
+// One job object serves one thread; jobs in several threads or processes
+// at once share no files but their outputs.
 //
 // The job talks to its surroundings only through ILockJobHost: status line,
 // error message boxes, repaint points, the output file list and the default
 // exception report. Every status text is the input's file name followed by one
 // of the status suffixes of app/AppResStrings.h.
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "app/AppResStrings.h"
+#include "app/JobFolder.h"
 #include "app/LockJobHost.h"
+#include "app/OutputCheck.h"
 #include "app/Rw_ini.h"
 #include "pdf/crypt/zkPDFCrypt.h"
 #include "pdf/document/zkPDFDoc.h"
@@ -52,9 +61,11 @@ std::string VersionText(sarvane::pdf::doc::TzkPDFVersion version);
 bool RestoreHeaderBytes(std::FILE* source, std::FILE* target, const std::string& version);
 
 // Copies source to target through a temporary file in target's folder that
-// is then renamed over target: when the copy fails, target is left as it was
-// and no temporary file remains. The copy gets a new file's mode.
-bool CopyFileReplacing(const std::string& source, const std::string& target);
+// is then renamed over target: when the copy fails, or check (when given)
+// refuses the finished temporary file, target is left as it was and no
+// temporary file remains. The copy gets a new file's mode.
+bool CopyFileReplacing(const std::string& source, const std::string& target,
+                       const std::function<bool(const std::string& copy)>& check = {});
 
 class TLockJob {
  public:
@@ -90,8 +101,11 @@ class TLockJob {
 
   // Runs the lock job on the work file made for input. Refused (failure)
   // unless the last selection step succeeded for this very input, and when
-  // the output file would be the input file itself. True when no failure.
-  // Exceptions pass on.
+  // the output file would be the input file itself or lie in the work
+  // folder. The copy in the output folder is checked before it takes the
+  // output's name; a refused copy is shown in an error message box with the
+  // reason and is a failure. True when no failure: the job's folder is gone
+  // then; after a failure it is kept. Exceptions pass on.
   bool RunLockJob(const std::string& input);
   // The place where the view-limit overlay step runs on the loaded work file,
   // between loading it and saving it: it removes earlier view-limit fields
@@ -100,11 +114,13 @@ class TLockJob {
   // flag.
   void ApplyViewLimits();
   // Loads the work file, applies the encryption settings (or switches
-  // encryption off), saves it and restores the header version.
+  // encryption off), saves it and restores the header version; then notes
+  // what was written for the check of the copy (WrittenOutput).
   void ApplySecurity(const std::string& workFile);
   // Puts the recorded input version into the header of the work file,
-  // through the scratch copy temp/$temp.pdf. A read or write error sets the
-  // failure flag; a file that cannot be copied or created raises Exception.
+  // through the scratch copy $temp.pdf beside it. A read or write error sets
+  // the failure flag; a file that cannot be copied or created raises
+  // Exception.
   void RestoreHeaderVersion(const std::string& workFile);
 
   // The OnPassword handler: offers the unlock password once per load and
@@ -123,11 +139,27 @@ class TLockJob {
   // The output folder with its trailing "/", and the output file for input.
   std::string OutputFolder() const;
   std::string OutputFileName(const std::string& input) const;
+  // This job's work file and scratch file in its private folder; empty
+  // while it has none (before a selection, after a successful job).
+  std::string WorkFileName() const;
+  std::string ScratchFileName() const;
+  // The page count of the input of the last successful selection.
+  int InputPageCount() const { return inputPageCount_; }
+  // What the last ApplySecurity wrote.
+  const TWrittenOutput& WrittenOutput() const { return written_; }
+
+  // Test hook: runs on the finished copy in the output folder (under its
+  // temporary name) right before it is checked.
+  std::function<void(const std::string& copy)> OnOutputCopied;
 
  private:
   bool MakeWorkFile(const std::string& path);
+  bool RunSteps(const std::string& input);
   void SaveWorkFile(const std::string& workFile);
-  bool OutputIsInput(const std::string& input) const;
+  // Removes the job folder, also one kept by a failed job.
+  void DropJobFolder();
+  void Fail(const std::string& fileName, const std::string& reason);
+  bool OutputNotAllowed(const std::string& input) const;
   void Status(const std::string& input, const char* suffix);
 
   ILockJobHost& host_;
@@ -137,6 +169,9 @@ class TLockJob {
   std::string currentInput_;
   int failure_ = fNone;
   sarvane::pdf::doc::TzkPDFVersion recordedVersion_ = sarvane::pdf::doc::pvPDF14;
+  int inputPageCount_ = 0;
+  std::unique_ptr<TJobFolder> jobFolder_;
+  TWrittenOutput written_;
   bool passwordOffered_ = false;
   // The input whose selection step wrote the present work file; empty when
   // the last selection failed or the work file was used up.

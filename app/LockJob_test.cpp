@@ -15,6 +15,7 @@
 #include "app/AppFiles.h"
 #include "app/AppTestSupport.h"
 #include "pdf/objects/zkObjectPool.h"
+#include "platform/Exception.h"
 #include "platform/Paths.h"
 
 namespace sarvane::app {
@@ -240,10 +241,23 @@ TEST_F(LockJobRun, SelectionWritesAPrivateWorkFile) {
   EXPECT_EQ(job.FailureFlag(), fNone);
   EXPECT_EQ(job.RecordedVersion(), sarvane::pdf::doc::pvPDF14);
   EXPECT_EQ(job.CurrentInput(), input);
-  ASSERT_TRUE(FileExists(WorkFileName()));
-  EXPECT_EQ(ModeOf(WorkFileName()), 0600u);
+  EXPECT_EQ(job.InputPageCount(), 3);
+  // input.pdf in a folder of this job's own inside temp/.
+  const std::string work = job.WorkFileName();
+  ASSERT_TRUE(FileExists(work));
+  EXPECT_EQ(ExtractFileName(work), "input.pdf");
+  const std::string folder = ExtractFileDir(work);
+  EXPECT_EQ(ExtractFileDir(folder) + "/", WorkFolder());
+  EXPECT_EQ(ModeOf(work), 0600u);
+  EXPECT_EQ(ModeOf(folder), 0700u);
   EXPECT_EQ(ModeOf(home.Dir() + "temp"), 0700u);
-  EXPECT_EQ(ReadFileBytes(WorkFileName()).substr(0, 5), "%PDF-");
+  EXPECT_EQ(ReadFileBytes(work).substr(0, 5), "%PDF-");
+  // A second job object never shares it.
+  TRecordingHost otherHost;
+  TLockJob other(otherHost, settings);
+  ASSERT_TRUE(other.LoadInputFile(input));
+  EXPECT_NE(ExtractFileDir(other.WorkFileName()), folder);
+  EXPECT_EQ(FolderEntries(WorkFolder()).size(), 2u);
 }
 
 TEST_F(LockJobRun, SuccessfulJobCopiesOutAndRemovesTheWorkFile) {
@@ -259,8 +273,9 @@ TEST_F(LockJobRun, SuccessfulJobCopiesOutAndRemovesTheWorkFile) {
   EXPECT_TRUE(host.exceptions.empty());
   EXPECT_EQ(host.refreshes, 1);
   EXPECT_EQ(ReadFileBytes(out + "/doc.pdf").substr(0, 8), "%PDF-1.4");
-  EXPECT_FALSE(FileExists(WorkFileName()));
-  EXPECT_FALSE(FileExists(ScratchFileName()));
+  // The job's folder went with its work file.
+  EXPECT_TRUE(job.WorkFileName().empty());
+  EXPECT_TRUE(FolderEntries(WorkFolder()).empty());
   EXPECT_EQ(FolderEntries(out), std::vector<std::string>{"doc.pdf"});
   EXPECT_TRUE(job.CurrentInput().empty());
   EXPECT_FALSE(job.PasswordOffered());
@@ -301,7 +316,8 @@ TEST_F(LockJobRun, RefusedJobsWriteNothing) {
        [&](TLockJob& job) {
          EXPECT_TRUE(job.LoadInputFile(input));
          EXPECT_FALSE(job.LoadInputFile(garbage));
-         EXPECT_FALSE(FileExists(WorkFileName()));
+         EXPECT_TRUE(job.WorkFileName().empty());
+         EXPECT_TRUE(FolderEntries(WorkFolder()).empty());
          return garbage;
        },
        out + "/"},
@@ -355,9 +371,92 @@ TEST_F(LockJobRun, FailedCopyKeepsTheWorkFile) {
   EXPECT_FALSE(job.CreatePress());
   EXPECT_EQ(host.statuses.back(), "doc.pdfの処理異常");
   EXPECT_EQ(job.FailureFlag(), fFailed);
-  EXPECT_TRUE(FileExists(WorkFileName()));
+  const std::string work = job.WorkFileName();
+  EXPECT_TRUE(FileExists(work));
   EXPECT_EQ(host.refreshes, 0);
   EXPECT_FALSE(DirectoryExists(home.Dir() + "no-such-folder"));
+  // The failed job's folder outlives the job object, for a later start to
+  // clean up; the next selection of the same object replaces it at once.
+  {
+    TRecordingHost h;
+    TLockJob failed(h, settings);
+    ASSERT_TRUE(failed.LoadInputFile(input));
+    EXPECT_FALSE(failed.CreatePress());
+    const std::string kept = failed.WorkFileName();
+    ASSERT_TRUE(FileExists(kept));
+  }
+  EXPECT_EQ(FolderEntries(WorkFolder()).size(), 2u);
+  ASSERT_TRUE(job.LoadInputFile(input));
+  EXPECT_FALSE(FileExists(work));
+  EXPECT_EQ(FolderEntries(WorkFolder()).size(), 2u);
+}
+
+// A copy in the output folder that is not what the job wrote is refused
+// before it takes the output's name: the earlier file stays, the reason is
+// shown, and the job's files are kept. Each fault keeps the size unless
+// size is the point, so that the check meant is the one that catches it.
+TEST_F(LockJobRun, AWrongCopyIsRefusedAndTheEarlierFileStays) {
+  auto flipAfter = [](std::string& bytes, const std::string& mark, size_t skip) {
+    size_t at = bytes.rfind(mark);
+    ASSERT_NE(at, std::string::npos) << mark;
+    char& c = bytes[at + mark.size() + skip];
+    c = c == '0' ? '1' : '0';
+  };
+  struct Case {
+    const char* name;
+    std::function<void(std::string& bytes)> damage;
+    std::function<std::string(const TWrittenOutput& written)> reason;
+  };
+  const Case cases[] = {
+      {"truncated", [](std::string& b) { b.resize(b.size() / 2); },
+       [](const TWrittenOutput& w) { return Format(kSCheckSize, w.Size / 2, w.Size); }},
+      {"emptied", [](std::string& b) { b.clear(); },
+       [](const TWrittenOutput& w) { return Format(kSCheckSize, 0, w.Size); }},
+      // The trailer no longer names the encryption dictionary.
+      {"unencrypted", [](std::string& b) { b.replace(b.rfind("/Encrypt"), 8, "/Encrypx"); },
+       [](const TWrittenOutput&) { return Format(kSCheckNotEncrypted); }},
+      {"wrong page count",
+       [](std::string& b) {
+         size_t at = b.find("/Count 3");
+         ASSERT_NE(at, std::string::npos);
+         ASSERT_EQ(b.find("/Count 3", at + 1), std::string::npos);
+         b[at + 7] = '2';
+       },
+       [](const TWrittenOutput&) { return Format(kSCheckPageCount, 2, 3); }},
+      // Another file identifier: not the file this job wrote.
+      {"other identifier", [&](std::string& b) { flipAfter(b, "/ID", 2); },
+       [](const TWrittenOutput&) { return Format(kSCheckTrailer); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteFileBytes(out + "/doc.pdf", "an older copy");
+    TRecordingHost h;
+    TLockJob job(h, settings);
+    job.OnOutputCopied = [&](const std::string& copy) {
+      std::string bytes = ReadFileBytes(copy);
+      c.damage(bytes);
+      WriteFileBytes(copy, bytes);
+    };
+    ASSERT_TRUE(job.LoadInputFile(input));
+    EXPECT_FALSE(job.CreatePress());
+    EXPECT_EQ(h.statuses.back(), "doc.pdfの処理異常");
+    EXPECT_EQ(h.messages, std::vector<std::string>{Format(kSOutputCheckFailed, job.OutputFileName(input),
+                                                          c.reason(job.WrittenOutput()))});
+    EXPECT_EQ(ReadFileBytes(out + "/doc.pdf"), "an older copy");
+    EXPECT_EQ(FolderEntries(out), std::vector<std::string>{"doc.pdf"});
+    EXPECT_TRUE(FileExists(job.WorkFileName()));
+    EXPECT_EQ(h.refreshes, 0);
+  }
+  // Undamaged, the same job lands and the check finds nothing.
+  TRecordingHost h;
+  TLockJob job(h, settings);
+  int checked = 0;
+  job.OnOutputCopied = [&](const std::string&) { ++checked; };
+  ASSERT_TRUE(job.LoadInputFile(input));
+  EXPECT_TRUE(job.CreatePress());
+  EXPECT_EQ(checked, 1);
+  EXPECT_TRUE(h.messages.empty());
+  EXPECT_NE(ReadFileBytes(out + "/doc.pdf"), "an older copy");
 }
 
 TEST_F(LockJobRun, MissingInputIsReportedAndNothingRuns) {

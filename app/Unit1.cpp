@@ -22,6 +22,7 @@
 #include <algorithm>
 
 #include "app/AppFiles.h"
+#include "app/JobFolder.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/Paths.h"
@@ -574,6 +575,8 @@ void TForm1::ConnectHandlers() {
 
 void TForm1::FormCreate() {
   CreateWorkFolder();
+  // What jobs of ended runs left behind; running jobs keep their folders.
+  CleanStaleJobFolders();
 
   settings_ = ReadSettings();
   QPoint start(settings_.Left, settings_.Top);

@@ -722,7 +722,8 @@ TEST_F(MainWindowTest, DropAndCreateLockTheFileIntoTheOutputFolder) {
     EXPECT_EQ(QFile::exists(output), c.outputWritten);
     EXPECT_EQ(form->FileListBox1->count(), c.outputWritten ? 1 : 0);
     if (c.outputWritten) {
-      EXPECT_FALSE(QFile::exists(QString::fromStdString(WorkFileName())));
+      EXPECT_TRUE(form->LockJob().WorkFileName().empty());
+      EXPECT_TRUE(QDir(QString::fromStdString(WorkFolder())).isEmpty());
       QProcess show;
       show.start("qpdf", {"--show-encryption", "--password=secret", output});
       ASSERT_TRUE(show.waitForFinished(30000));

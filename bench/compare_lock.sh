@@ -11,18 +11,13 @@ set -euo pipefail
 pages=${1:-2500}
 runs=${2:-7}
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${SARVANE_BENCH_BUILD:-$root/build/bench-release}
 
 for tool in qpdf mutool python3; do
   command -v "$tool" >/dev/null || { echo "compare_lock: $tool is missing (scripts/install-deps)" >&2; exit 1; }
 done
 [ -x /usr/bin/time ] || { echo "compare_lock: /usr/bin/time is missing (Debian package 'time')" >&2; exit 1; }
 
-echo "building sarvane-cli (Release) in $build" >&2
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSARVANE_SANITIZE=OFF \
-  -DSARVANE_BENCH=OFF -DSARVANE_GUI=OFF >/dev/null
-cmake --build "$build" --target sarvane-cli -j2 >/dev/null
-cli=$build/cli/sarvane-cli
+cli=$("$root/bench/release_cli.sh")
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

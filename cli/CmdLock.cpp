@@ -1,16 +1,24 @@
 // sarvane-cli lock: for each file, what the window does when the file is
-// chosen and the create button is pressed.
+// chosen and the create button is pressed. Files are locked in parallel,
+// each as a job of its own with its own document and work folder.
+#include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <iostream>
+#include <mutex>
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <thread>
 #include <vector>
 
+#include "app/JobFolder.h"
 #include "app/LockJob.h"
 #include "app/Rw_ini.h"
 #include "app/ViewLimit.h"
 #include "platform/CodePage.h"
+#include "platform/Exception.h"
 #include "platform/Paths.h"
 
 namespace {
@@ -49,36 +57,126 @@ const char kLockUsage[] =
     "  --url URL        view limit: the pages show only when the document is\n"
     "                   opened from an address that begins with URL\n"
     "                                                  [PDF] LockURLOn=1 LockURL\n"
+    "  --jobs N         lock up to N files at once (default: the number of\n"
+    "                   processors)\n"
     "  --help           show this text\n"
     "\n"
-    "Progress and error messages go to standard error, one per line.\n"
+    "Progress and error messages go to standard error, one per line. The lines\n"
+    "of one file stay together and the files keep the order they were given in.\n"
+    "A copy is checked before it replaces a file in the output folder.\n"
     "Exit status: 0 when every file was locked, 1 otherwise.\n";
 
-// The job's surroundings on a terminal: status lines and message boxes as
+// The status lines of files locked at once. Each file's lines stay together
+// and in their order, and the files follow each other as given: the first
+// unfinished file writes through, the lines of the files after it wait
+// until it is done.
+class TOrderedLines {
+ public:
+  explicit TOrderedLines(size_t files) : held_(files), done_(files, false) {}
+
+  void Line(size_t file, const std::string& text) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (file == next_) {
+      std::cerr << text << '\n';
+      std::cerr.flush();
+    } else {
+      held_[file] += text;
+      held_[file] += '\n';
+    }
+  }
+
+  void Done(size_t file) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    done_[file] = true;
+    while (next_ < done_.size() && done_[next_]) {
+      if (++next_ < held_.size()) {
+        std::cerr << held_[next_];
+        std::string().swap(held_[next_]);
+      }
+    }
+    std::cerr.flush();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<std::string> held_;
+  std::vector<bool> done_;
+  size_t next_ = 0;
+};
+
+// One job's surroundings on a terminal: status lines and message boxes as
 // lines on standard error.
 class TTerminalHost : public ILockJobHost {
  public:
+  TTerminalHost(TOrderedLines& lines, size_t file) : lines_(lines), file_(file) {}
   void ShowStatus(const std::string& text) override {
     // The status line shows the same text twice at the end of a job; a
     // terminal needs it once.
     if (text == last_) return;
     last_ = text;
-    std::cerr << text << '\n';
+    lines_.Line(file_, text);
   }
   void ShowErrorMessage(const std::string& text) override {
     last_.clear();
-    std::cerr << text << '\n';
+    lines_.Line(file_, text);
   }
-  void ProcessMessages() override { std::cerr.flush(); }
+  void ProcessMessages() override {}
   void RefreshOutputList() override {}
   void ReportException(const std::exception& e) override {
     last_.clear();
-    std::cerr << "sarvane-cli: " << e.what() << '\n';
+    lines_.Line(file_, std::string("sarvane-cli: ") + e.what());
   }
 
  private:
+  TOrderedLines& lines_;
+  size_t file_;
   std::string last_;
 };
+
+// Selects and locks one file, as a job of its own. True when it was locked.
+bool LockOne(const TSettings& settings, const std::string& file, TTerminalHost& host) {
+  try {
+    TLockJob job(host, settings);
+    bool selected = job.LoadInputFile(file);
+    bool locked = job.CreatePress();
+    return selected && locked;
+  } catch (const std::exception& e) {
+    host.ReportException(e);
+    return false;
+  }
+}
+
+// Locks the files on up to jobs threads. True when every file was locked.
+bool LockAll(const TSettings& settings, const std::vector<std::string>& files, int jobs) {
+  TOrderedLines lines(files.size());
+  std::atomic<size_t> next{0};
+  std::atomic<bool> allOk{true};
+  auto work = [&] {
+    for (size_t i; (i = next++) < files.size();) {
+      TTerminalHost host(lines, i);
+      if (!LockOne(settings, files[i], host)) allOk = false;
+      lines.Done(i);
+    }
+  };
+  const size_t threads = std::min(files.size(), static_cast<size_t>(jobs));
+  std::vector<std::thread> workers;
+  for (size_t t = 1; t < threads; ++t) {
+    // Fewer threads than asked for still lock every file.
+    try {
+      workers.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;
+    }
+  }
+  work();
+  for (std::thread& w : workers) w.join();
+  return allOk;
+}
+
+int DefaultJobs() {
+  const unsigned processors = std::thread::hardware_concurrency();
+  return processors == 0 ? 1 : static_cast<int>(processors);
+}
 
 // A typed text becomes code-page text, as the window's edit boxes give it.
 std::string FromTerminal(const std::string& text) {
@@ -132,7 +230,8 @@ int CmdLock(int argc, char** argv) {
     std::string settingsFile;
     bool haveUnlock = false, haveOwner = false, haveUser = false, haveLevel = false,
          haveDeny = false, haveOut = false, noSecurity = false, haveExpire = false, haveUrl = false;
-    std::string unlock, owner, user, level, deny, out, expire, url;
+    std::string unlock, owner, user, level, deny, out, expire, url, jobs;
+    bool haveJobs = false;
   } o;
   std::vector<std::string> files;
 
@@ -173,7 +272,7 @@ int CmdLock(int argc, char** argv) {
         {"--owner", &o.owner, &o.haveOwner},      {"--user", &o.user, &o.haveUser},
         {"--level", &o.level, &o.haveLevel},      {"--deny", &o.deny, &o.haveDeny},
         {"--out", &o.out, &o.haveOut},          {"--expire", &o.expire, &o.haveExpire},
-        {"--url", &o.url, &o.haveUrl},
+        {"--url", &o.url, &o.haveUrl},          {"--jobs", &o.jobs, &o.haveJobs},
     };
     const Slot* slot = nullptr;
     for (const Slot& s : slots)
@@ -187,6 +286,11 @@ int CmdLock(int argc, char** argv) {
     if (slot->given) *slot->given = true;
   }
   if (files.empty()) return UsageError("no input file");
+  int jobs = DefaultJobs();
+  // More threads than this only cost memory: each holds a whole document.
+  constexpr int kMaxJobs = 256;
+  if (o.haveJobs && (!sarvane::TryStrToInt(o.jobs, jobs) || jobs < 1 || jobs > kMaxJobs))
+    return UsageError("--jobs must be a number from 1 to " + std::to_string(kMaxJobs));
 
   TSettings settings;
   if (!o.settingsFile.empty()) {
@@ -230,13 +334,8 @@ int CmdLock(int argc, char** argv) {
     settings.LockURL = o.url;
   }
 
-  TTerminalHost host;
-  TLockJob job(host, settings);
-  bool allOk = true;
-  for (const std::string& file : files) {
-    bool selected = job.LoadInputFile(file);
-    bool locked = job.CreatePress();
-    allOk = allOk && selected && locked;
-  }
-  return allOk ? 0 : 1;
+  // Folders that jobs of ended runs left behind; running jobs, also those
+  // of other processes, keep theirs.
+  sarvane::app::CleanStaleJobFolders();
+  return LockAll(settings, files, jobs) ? 0 : 1;
 }

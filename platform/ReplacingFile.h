@@ -22,6 +22,9 @@ class TReplacingFile {
 
   bool IsOpen() const { return fd_ >= 0; }
   const std::string& Target() const { return target_; }
+  // The temporary file's name, for a caller that reads the finished file
+  // back before Commit.
+  const std::string& TempName() const { return temp_; }
   int64_t Size() const { return size_; }
 
   bool SetMode(mode_t mode);

@@ -37,6 +37,15 @@ std::string ReadFile(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1)
+    lines.push_back(text.substr(start, nl - start));
+  if (start < text.size()) lines.push_back(text.substr(start));
+  return lines;
+}
+
 std::string CliPath() { return SARVANE_CLI_PATH; }
 
 std::string FixturePath(const std::string& name) { return std::string(SARVANE_SOURCE_ROOT "/tests/fixtures/") + name; }

@@ -2,6 +2,7 @@
 // What the cross-unit tests share: running other programs (qpdf, poppler,
 // our command line) through the shell, a scratch folder, and whole-file reads.
 #include <string>
+#include <vector>
 
 namespace sarvane::interop {
 
@@ -23,6 +24,9 @@ std::string Quote(const std::string& text);
 bool HaveQpdf();
 
 std::string ReadFile(const std::string& path);
+
+// The lines of a text, without their line ends.
+std::vector<std::string> Lines(const std::string& text);
 
 // The sarvane-cli executable of this build.
 std::string CliPath();

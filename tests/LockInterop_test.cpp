@@ -194,10 +194,11 @@ TEST_F(LockInterop, OutputsAreReadByOtherSoftware) {
     TLockJob job(host, s);
     ASSERT_TRUE(job.LoadInputFile(Input(c.input)));
     // The work file is the input decrypted.
-    EXPECT_EQ(ReadFileBytes(WorkFileName()).find("/Encrypt"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(job.WorkFileName()).find("/Encrypt"), std::string::npos);
     ASSERT_TRUE(job.CreatePress()) << (host.exceptions.empty() ? "" : host.exceptions[0]);
     EXPECT_TRUE(host.messages.empty());
-    EXPECT_FALSE(FileExists(WorkFileName()));
+    EXPECT_TRUE(job.WorkFileName().empty());
+    EXPECT_TRUE(FolderEntries(WorkFolder()).empty());
     const std::string output = out + c.input;
     ASSERT_TRUE(FileExists(output));
     EXPECT_EQ(ReadFileBytes(output).substr(0, 8), std::string("%PDF-") + c.version);
@@ -269,7 +270,8 @@ TEST_F(LockInterop, InputsThatDoNotOpenAsOwnerAreRefused) {
     EXPECT_EQ(host.messages, std::vector<std::string>{c.message});
     const std::string name = c.input;
     EXPECT_EQ(host.statuses, (std::vector<std::string>{name + kSProcessStart, name + kSReadError}));
-    EXPECT_FALSE(FileExists(WorkFileName()));
+    EXPECT_TRUE(job.WorkFileName().empty());
+    EXPECT_TRUE(FolderEntries(WorkFolder()).empty());
     EXPECT_FALSE(job.CreatePress());
     EXPECT_EQ(host.statuses.back(), name + kSJobFailed);
     EXPECT_TRUE(FolderEntries(out).empty());
@@ -288,15 +290,6 @@ TEST_F(LockInterop, EncryptedInputsSelectedOneAfterTheOtherBothLoad) {
   EXPECT_TRUE(job.LoadInputFile(Input("enc128.pdf")));
   EXPECT_TRUE(host.messages.empty());
   EXPECT_EQ(host.statuses.back(), "enc128.pdf" + std::string(kSReadDone));
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1)
-    lines.push_back(text.substr(start, nl - start));
-  if (start < text.size()) lines.push_back(text.substr(start));
-  return lines;
 }
 
 TEST_F(LockInterop, CommandLineLocksEachFileInTurn) {

@@ -1,11 +1,14 @@
 #include "pdf/filters/zkFilter.h"
 
+#include <atomic>
+
 #include "pdf/filters/zkFilterResStrings.h"
 
 namespace sarvane::pdf {
 
 namespace {
-std::size_t gDecodeLimit = kDefaultDecodeLimit;
+// Read by every decode, on whatever thread a job runs.
+std::atomic<std::size_t> gDecodeLimit{kDefaultDecodeLimit};
 }
 
 EImproperPNGAlgorithm::EImproperPNGAlgorithm() : Exception(res::SImproperPNGAlgorithm) {}
@@ -17,7 +20,8 @@ std::size_t DecodeLimit() { return gDecodeLimit; }
 void SetDecodeLimit(std::size_t limit) { gDecodeLimit = limit; }
 
 void CheckDecodeLimit(std::size_t size) {
-  if (size > gDecodeLimit) throw EDecodeLimitError(gDecodeLimit);
+  const std::size_t limit = gDecodeLimit;
+  if (size > limit) throw EDecodeLimitError(limit);
 }
 
 std::string StreamBytes(TzkStream& source) {

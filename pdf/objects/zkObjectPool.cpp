@@ -1,6 +1,7 @@
 #include "pdf/objects/zkObjectPool.h"
 
 #include <atomic>
+#include <cstddef>
 #include <mutex>
 #include <new>
 #include <thread>
@@ -38,20 +39,22 @@ class SpinLock {
   std::atomic_flag flag_ = ATOMIC_FLAG_INIT;
 };
 
-struct Pool {
+// One shard of the pool. Each thread takes its objects from a shard of its
+// own, so that jobs on several threads do not queue for one lock; a slot
+// freed on another thread goes to that thread's shard, which is fine as
+// long as slabs are given back only all together.
+struct alignas(64) Shard {
   SpinLock Lock;
   FreeSlot* Free[kClasses] = {};
   // The unused tail of the newest slab of each class.
   char* Cursor[kClasses] = {};
   char* End[kClasses] = {};
   std::vector<void*> Slabs;
-  size_t Live = 0;
+  // Slots taken here less slots freed here; below 0 when this thread freed
+  // another's objects. The sum over the shards is what is in use.
+  std::ptrdiff_t Live = 0;
 
-  // With no object left the slabs go back: closing a large document must
-  // not leave its memory with the pool. A few are kept so that a lone
-  // temporary object does not take and return a slab each time.
-  void ReleaseIfLarge() {
-    if (Slabs.size() <= kKeptSlabs) return;
+  void Release() {
     for (void* slab : Slabs) {
       ASAN_UNPOISON_MEMORY_REGION(slab, kSlabBytes);
       ::operator delete(slab);
@@ -61,10 +64,33 @@ struct Pool {
   }
 };
 
+constexpr size_t kShards = 8;
+
 // Never destroyed: objects may still be freed while static objects go.
-Pool& ThePool() {
-  static Pool* pool = new Pool;
-  return *pool;
+Shard* TheShards() {
+  static Shard* shards = new Shard[kShards];
+  return shards;
+}
+
+Shard& MyShard() {
+  static std::atomic<size_t> nextShard{0};
+  thread_local Shard& shard = TheShards()[nextShard++ % kShards];
+  return shard;
+}
+
+// With no object left anywhere the slabs go back: closing a large document
+// must not leave its memory with the pool. A few are kept so that a lone
+// temporary object does not take and return a slab each time. Called with
+// no shard lock held.
+void ReleaseIfUnused() {
+  Shard* shards = TheShards();
+  for (size_t i = 0; i < kShards; ++i) shards[i].Lock.lock();
+  std::ptrdiff_t live = 0;
+  size_t slabs = 0;
+  for (size_t i = 0; i < kShards; ++i) live += shards[i].Live, slabs += shards[i].Slabs.size();
+  if (live == 0 && slabs > kKeptSlabs)
+    for (size_t i = 0; i < kShards; ++i) shards[i].Release();
+  for (size_t i = kShards; i-- > 0;) shards[i].Lock.unlock();
 }
 
 size_t ClassOf(size_t size) { return (size + kGranule - 1) / kGranule - 1; }
@@ -74,7 +100,7 @@ void* AllocateObjectSlot(size_t size) {
   if (size == 0 || size > kClasses * kGranule) return ::operator new(size);
   const size_t c = ClassOf(size);
   const size_t slotBytes = (c + 1) * kGranule;
-  Pool& pool = ThePool();
+  Shard& pool = MyShard();
   std::lock_guard<SpinLock> guard(pool.Lock);
   void* slot;
   if (FreeSlot* head = pool.Free[c]) {
@@ -105,19 +131,29 @@ void FreeObjectSlot(void* slot, size_t size) noexcept {
     return;
   }
   const size_t c = ClassOf(size);
-  Pool& pool = ThePool();
-  std::lock_guard<SpinLock> guard(pool.Lock);
-  FreeSlot* freed = static_cast<FreeSlot*>(slot);
-  freed->Next = pool.Free[c];
-  pool.Free[c] = freed;
-  ASAN_POISON_MEMORY_REGION(slot, (c + 1) * kGranule);
-  if (--pool.Live == 0) pool.ReleaseIfLarge();
+  Shard& pool = MyShard();
+  bool emptied;
+  {
+    std::lock_guard<SpinLock> guard(pool.Lock);
+    FreeSlot* freed = static_cast<FreeSlot*>(slot);
+    freed->Next = pool.Free[c];
+    pool.Free[c] = freed;
+    ASAN_POISON_MEMORY_REGION(slot, (c + 1) * kGranule);
+    emptied = --pool.Live == 0;
+  }
+  // Only then can the whole pool be unused; one thread's shard running dry
+  // while others work costs one look at all shards.
+  if (emptied) ReleaseIfUnused();
 }
 
 size_t LiveObjectSlots() {
-  Pool& pool = ThePool();
-  std::lock_guard<SpinLock> guard(pool.Lock);
-  return pool.Live;
+  Shard* shards = TheShards();
+  std::ptrdiff_t live = 0;
+  for (size_t i = 0; i < kShards; ++i) {
+    std::lock_guard<SpinLock> guard(shards[i].Lock);
+    live += shards[i].Live;
+  }
+  return static_cast<size_t>(live);
 }
 
 }  // namespace sarvane::pdf
