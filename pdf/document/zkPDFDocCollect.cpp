@@ -436,10 +436,10 @@ struct TzkCustomPDFDocument::TreeCopy {
     auto it = Fetched.find(key);
     if (it == Fetched.end()) {
       it = Fetched.emplace(key, Document.FetchObject(reference, Options.AnyGeneration)).first;
-      // Reading an object from the file costs as much as copying it.
-      if (const TzkPDFIndirectObject* read = it->second.Owned.get()) {
-        Document.SpendExpansionBudget(reference.ObjectNumber(), CountDirectNodes(*read->Value()));
-      }
+      // A read from the file is paid for like a node: what it brings in is
+      // paid for again as it is copied. (Charging its whole size here would
+      // make a tree written out directly cost twice on reading back.)
+      if (it->second.Owned) Document.SpendExpansionBudget(reference.ObjectNumber());
     }
     TzkPDFIndirectObject* target = it->second.Object;
     if (!target) return std::make_unique<sarvane::pdf::TzkPDFNullObject>();
