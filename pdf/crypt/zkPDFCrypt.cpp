@@ -635,10 +635,6 @@ TzkPDFCryptMethod TzkPDFDecrypt::MethodOfFilter(std::string_view name) const {
 }
 
 namespace {
-bool IsName(const TzkPDFObject* object, std::string_view text) {
-  const auto* name = ObjectAs<TzkPDFNameObject>(object);
-  return name && name->Text() == text;
-}
 
 // A /Crypt filter first in /Filter: takes it (and its parameters) out of the
 // dictionary, since the data is decrypted once read, and returns the crypt
@@ -646,7 +642,7 @@ bool IsName(const TzkPDFObject* object, std::string_view text) {
 std::string TakeCryptFilter(TzkPDFDictObject& dict) {
   TzkPDFObject* filter = dict.Lookup("/Filter");
   auto* filters = ObjectAs<TzkPDFArrayObject>(filter);
-  const bool first = IsName(filter, "/Crypt") || (filters && filters->Count() > 0 && IsName(filters->ItemAt(0), "/Crypt"));
+  const bool first = NameIs(filter, "/Crypt") || (filters && filters->Count() > 0 && NameIs(filters->ItemAt(0), "/Crypt"));
   if (!first) return std::string();
   TzkPDFObject* parms = dict.Lookup("/DecodeParms");
   auto* parmsArray = ObjectAs<TzkPDFArrayObject>(parms);
@@ -670,8 +666,8 @@ void TzkPDFDecrypt::DecryptStream(std::string& bytes, int32_t objectNumber, int3
   TzkPDFCryptMethod method = streamMethod_;
   if (dict) {
     const TzkPDFObject* type = dict->Lookup("/Type");
-    if (IsName(type, "/XRef")) return;
-    if (!encryptMetadata_ && IsName(type, "/Metadata")) return;
+    if (NameIs(type, "/XRef")) return;
+    if (!encryptMetadata_ && NameIs(type, "/Metadata")) return;
     const std::string name = TakeCryptFilter(*dict);
     if (!name.empty()) method = MethodOfFilter(name);
   }

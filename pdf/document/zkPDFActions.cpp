@@ -12,6 +12,8 @@
 
 namespace sarvane::pdf::doc {
 
+using sarvane::pdf::NameIs;
+
 using namespace sarvane::pdf;
 
 namespace {
@@ -38,11 +40,6 @@ std::string AsciiUri(const std::string& text) {
     }
   }
   return out;
-}
-
-bool NameIs(const TzkPDFObject* object, std::string_view name) {
-  const auto* n = ObjectAs<TzkPDFNameObject>(object);
-  return n && n->Text() == name;
 }
 
 constexpr std::string_view kDestinationNames[] = {"/XYZ", "/Fit", "/FitH", "/FitV",

@@ -11,6 +11,8 @@
 
 namespace sarvane::pdf::doc {
 
+using sarvane::pdf::NameIs;
+
 using sarvane::pdf::TzkPDFIntegerObject;
 using sarvane::pdf::TzkPDFNameObject;
 using sarvane::pdf::TzkPDFStringObject;
@@ -21,11 +23,6 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 int64_t IdentityKey(int32_t objectNumber, int32_t generation) {
   return (static_cast<int64_t>(objectNumber) << 16) ^ static_cast<uint16_t>(generation);
-}
-
-bool NameIs(const TzkPDFObject* object, std::string_view name) {
-  const auto* n = ObjectAs<TzkPDFNameObject>(object);
-  return n && n->Text() == name;
 }
 
 // Restores a counter on every path out of a scope.

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "pdf/document/zkPDFDoc.h"
+#include "pdf/document/zkPDFDocTestFolder.h"
 #include "pdf/document/zkPDFDocTestUtil.h"
 
 namespace sarvane::pdf::doc {
@@ -15,26 +16,7 @@ namespace {
 using testutil::PdfBuilder;
 namespace fs = std::filesystem;
 
-class CollectTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::path(::testing::TempDir()) /
-           ("collect_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string Write(const std::string& name, const std::string& data) {
-    const std::string path = (dir_ / name).string();
-    std::ofstream(path, std::ios::binary) << data;
-    return path;
-  }
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-
-  fs::path dir_;
-};
+using CollectTest = testutil::FolderTest;
 
 // Objects first..first+levels-1, each naming the next one twice through
 // shape ("%" stands for the next reference): expanded as a tree they make

@@ -16,6 +16,8 @@
 
 namespace sarvane::pdf::doc {
 
+using sarvane::pdf::NameIs;
+
 using sarvane::pdf::TzkPDFNameObject;
 using sarvane::pdf::TzkPDFStringObject;
 
@@ -38,11 +40,6 @@ constexpr std::string_view kCatalogOwnKeys[] = {"/Type",     "/Pages",    "/Page
 
 bool IsOwnCatalogKey(std::string_view key) {
   return std::find(std::begin(kCatalogOwnKeys), std::end(kCatalogOwnKeys), key) != std::end(kCatalogOwnKeys);
-}
-
-bool NameIs(const TzkPDFObject* object, std::string_view name) {
-  const auto* n = ObjectAs<TzkPDFNameObject>(object);
-  return n && n->Text() == name;
 }
 
 void RemoveAll(TzkPDFDictObject& dict, std::string_view key) {

@@ -9,6 +9,7 @@
 #include "pdf/crypt/zkPDFCrypt.h"
 #include "pdf/crypt/zkRC4.h"
 #include "pdf/document/zkPDFDoc.h"
+#include "pdf/document/zkPDFDocTestFolder.h"
 #include "pdf/document/zkPDFDocTestUtil.h"
 #include "pdf/objects/zkPDFText.h"
 
@@ -22,26 +23,7 @@ using sarvane::pdf::TzkPDFStringObject;
 using testutil::PdfBuilder;
 namespace fs = std::filesystem;
 
-// A folder of its own for each test's files.
-class LoadTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::path(::testing::TempDir()) /
-           ("load_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string Write(const std::string& name, const std::string& data) {
-    const std::string path = (dir_ / name).string();
-    std::ofstream(path, std::ios::binary) << data;
-    return path;
-  }
-
-  fs::path dir_;
-};
+using LoadTest = testutil::FolderTest;
 
 // A catalog, a page tree and whatever else the test adds; object numbers
 // from 1 up, a classic table.

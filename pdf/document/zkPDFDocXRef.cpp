@@ -11,6 +11,8 @@
 
 namespace sarvane::pdf::doc {
 
+using sarvane::pdf::NameIs;
+
 using sarvane::pdf::TzkPDFIntegerObject;
 using sarvane::pdf::TzkPDFNameObject;
 using sarvane::pdf::TzkPDFStringObject;
@@ -28,18 +30,6 @@ bool IntegerValue(const TzkPDFObject* object, int64_t& value) {
   if (integer) value = *integer;
   return integer.has_value();
 }
-
-bool NameIs(const TzkPDFObject* object, std::string_view name) {
-  const auto* n = ObjectAs<TzkPDFNameObject>(object);
-  return n && n->Text() == name;
-}
-
-// Restores a counter on every path out of a scope.
-struct DepthScope {
-  explicit DepthScope(int& depth) : depth_(depth) { ++depth_; }
-  ~DepthScope() { --depth_; }
-  int& depth_;
-};
 
 }  // namespace
 

@@ -10,6 +10,8 @@
 
 namespace sarvane::pdf::doc {
 
+using sarvane::pdf::NameIs;
+
 using namespace sarvane::pdf;
 
 // ------------------------------------------------------------------ items
@@ -91,11 +93,6 @@ std::u16string TzkPDFOutline::Title() const {
 // ---------------------------------------------------------------- reading
 
 namespace {
-
-bool NameIs(const TzkPDFObject* object, std::string_view name) {
-  const auto* n = ObjectAs<TzkPDFNameObject>(object);
-  return n && n->Text() == name;
-}
 
 // Entries that link items to each other; the writer makes them anew.
 constexpr std::string_view kLinkKeys[] = {"/Parent", "/Prev", "/Count", "/Last", "/First", "/Next"};

@@ -65,6 +65,11 @@ std::optional<int64_t> IntegerOf(const TzkPDFObject* object) {
   return std::nullopt;
 }
 
+bool NameIs(const TzkPDFObject* object, std::string_view name) {
+  const auto* n = ObjectAs<TzkPDFNameObject>(object);
+  return n && n->Text() == name;
+}
+
 std::string TzkPDFStringObject::Bytes() const { return hex_ ? HexToBytes(Content()) : Content(); }
 
 std::u16string TzkPDFStringObject::UnicodeValue() const {

@@ -110,6 +110,8 @@ const T* ObjectAs(const TzkPDFObject* object) {
 // The value of an integer of either width; nothing for an absent object or
 // one of another kind.
 std::optional<int64_t> IntegerOf(const TzkPDFObject* object);
+// Whether the object is the name text ("/Type", slash included).
+bool NameIs(const TzkPDFObject* object, std::string_view name);
 
 class TzkPDFBooleanObject : public TzkPDFObject {
  public:
