@@ -165,32 +165,6 @@ void AppendOutlines(std::string& out, TzkPDFDocument& doc) {
   out += ']';
 }
 
-// Whether the page's open action, or one chained to it through /Next (an
-// action or an array of them), is a JavaScript.
-bool OpensWithScript(TzkPDFDocument& doc, int page) {
-  using namespace sarvane::pdf;
-  const TzkPDFObjectStore& store = doc.ObjectStore();
-  auto* pageDict = doc.Pages()[static_cast<size_t>(page - 1)]->Value()->As<TzkPDFDictObject>();
-  const auto* aa = pageDict ? ObjectAs<TzkPDFDictObject>(store.Resolve(pageDict->Lookup("/AA"))) : nullptr;
-  std::vector<TzkPDFObject*> pending;
-  if (aa) pending.push_back(aa->Lookup("/O"));
-  // A chain read from a file may loop; the walk is bounded.
-  for (int visits = 0; !pending.empty() && visits < 1024; ++visits) {
-    TzkPDFObject* next = store.Resolve(pending.back());
-    pending.pop_back();
-    if (const auto* list = ObjectAs<TzkPDFArrayObject>(next)) {
-      for (int32_t i = 0; i < list->Count(); ++i) pending.push_back(list->ItemAt(i));
-      continue;
-    }
-    const auto* action = ObjectAs<TzkPDFDictObject>(next);
-    if (!action) continue;
-    const auto* kind = ObjectAs<TzkPDFNameObject>(store.Resolve(action->Lookup("/S")));
-    if (kind && kind->Text() == "/JavaScript") return true;
-    pending.push_back(action->Lookup("/Next"));
-  }
-  return false;
-}
-
 std::string DescribeDocument(TzkPDFDocument& doc, const std::vector<std::string>& warnings) {
   std::string out = "{\"version\":";
   AppendJsonString(out, std::string(sarvane::pdf::doc::PDFVersionText(doc.PDFVersion())));
@@ -297,7 +271,7 @@ std::string DescribeDocument(TzkPDFDocument& doc, const std::vector<std::string>
   out += ",\"page_scripts\":[";
   for (int page = 1; page <= doc.PageCount(); ++page) {
     if (page > 1) out += ',';
-    out += OpensWithScript(doc, page) ? "true" : "false";
+    out += doc.PageActionChainHolds(page, 0, "/JavaScript") ? "true" : "false";
   }
   out += ']';
 

@@ -23,6 +23,9 @@ class TzkExProPDFDocument : public TzkExPDFDocument {
   void RemovePageAction(int page, uint8_t trigger);
   // Whether the page has an open (0) or close (1) action.
   bool HasPageAction(int page, uint8_t trigger);
+  // Whether the page's action for trigger (0 open, 1 close), or one chained
+  // to it through /Next (an action or an array of them), is of kind ("/S").
+  bool PageActionChainHolds(int page, uint8_t trigger, std::string_view kind);
   // Makes sure what an action read from the file points at is kept: a named
   // destination becomes the explicit one, and the objects of its targets
   // are loaded with their uses counted.

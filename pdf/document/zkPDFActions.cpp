@@ -265,6 +265,27 @@ bool TzkExProPDFDocument::HasPageAction(int page, uint8_t trigger) {
   return action && action->IsDictionary();
 }
 
+bool TzkExProPDFDocument::PageActionChainHolds(int page, uint8_t trigger, std::string_view kind) {
+  TzkPDFObjectStore& store = ObjectStore();
+  const auto* aa = ObjectAs<TzkPDFDictObject>(store.Resolve(PageDictionary(page).Lookup("/AA")));
+  std::vector<TzkPDFObject*> pending;
+  if (aa) pending.push_back(aa->Lookup(trigger == 1 ? "/C" : "/O"));
+  // A chain read from a file may loop; the walk is bounded.
+  for (int visits = 0; !pending.empty() && visits < 1024; ++visits) {
+    TzkPDFObject* next = store.Resolve(pending.back());
+    pending.pop_back();
+    if (const auto* list = ObjectAs<TzkPDFArrayObject>(next)) {
+      for (int32_t i = 0; i < list->Count(); ++i) pending.push_back(list->ItemAt(i));
+      continue;
+    }
+    const auto* action = ObjectAs<TzkPDFDictObject>(next);
+    if (!action) continue;
+    if (NameIs(store.Resolve(action->Lookup("/S")), kind)) return true;
+    pending.push_back(action->Lookup("/Next"));
+  }
+  return false;
+}
+
 // ------------------------------------------------------------ reading
 
 void TzkExProPDFDocument::ReadAction(TzkPDFDictObject& action) {
