@@ -283,7 +283,10 @@ void TzkPDFSerializer::AppendReference(std::string& out, const TzkPDFIndirectRef
 
 void TzkPDFSerializer::AppendDictionary(std::string& out, const TzkPDFDictObject& dict, int32_t context,
                                         int depth, const std::string* lengthText) const {
-  const auto* type = dict.LookupAs<TzkPDFNameObject>("/Type");
+  // Only an object of its own can be a page: a page dictionary copied into
+  // another value (a damaged /Info can hold the catalog) is written as it
+  // stands, since a /Parent added there would tie that value to the page tree.
+  const auto* type = depth == 0 ? dict.LookupAs<TzkPDFNameObject>("/Type") : nullptr;
   const bool isPage = type && type->Text() == "/Page";
   bool lengthWritten = false;
   out += "<<\r\n";

@@ -76,6 +76,12 @@ TEST(TzkPDFSerializer, WritesValuesWithOutputNumbersAndPageParents) {
                                       {"/Contents", [] { return Ref(10); }}}));
        },
        "<<\r\n/Type /Page\r\n/Contents 4 0 R\r\n/Parent 3 0 R\r\n>>"},
+      {"page dictionary inside another value is written as it stands", [] {
+         auto a = std::make_unique<TzkPDFArrayObject>();
+         a->Add(Dict({{"/Type", [] { return Name("/Page"); }}, {"/Parent", [] { return Ref(10); }}}));
+         return TzkPDFObjectPtr(std::move(a));
+       },
+       "[ <<\r\n/Type /Page\r\n/Parent 4 0 R\r\n>> ]"},
       {"/Pages node is no page", [] { return TzkPDFObjectPtr(Dict({{"/Type", [] { return Name("/Pages"); }}})); },
        "<<\r\n/Type /Pages\r\n>>"},
       {"empty dictionary", [] { return TzkPDFObjectPtr(std::make_unique<TzkPDFDictObject>()); }, "<<\r\n>>"},
