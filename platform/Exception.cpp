@@ -44,9 +44,27 @@ bool ParseWhole(std::string_view text, T& value) {
   return ec == std::errc() && ptr == last;
 }
 [[noreturn]] void ThrowNotInteger(std::string_view text) {
-  throw EConvertError(Format("'%s' is not a valid integer value", text));
+  throw EConvertError(Format("'%s' is not a valid integer value", PrintableToken(text)));
 }
 }  // namespace
+
+std::string PrintableToken(std::string_view bytes) {
+  constexpr size_t kShown = 40;
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string text;
+  for (size_t i = 0; i < bytes.size() && i < kShown; ++i) {
+    const auto byte = static_cast<unsigned char>(bytes[i]);
+    if (byte >= 0x20 && byte < 0x7F) {
+      text += static_cast<char>(byte);
+    } else {
+      text += "0x";
+      text += kDigits[byte >> 4];
+      text += kDigits[byte & 0xF];
+    }
+  }
+  if (bytes.size() > kShown) text += "...";
+  return text;
+}
 
 bool TryStrToInt(std::string_view text, int32_t& value) { return ParseWhole(text, value); }
 bool TryStrToInt64(std::string_view text, int64_t& value) { return ParseWhole(text, value); }

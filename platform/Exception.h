@@ -15,6 +15,13 @@ class Exception : public std::exception {
   explicit Exception(std::string message) : message_(std::move(message)) {}
   const char* what() const noexcept override { return message_.c_str(); }
   const std::string& Message() const noexcept { return message_; }
+  // Adds " (detail)": where a failure happened is often known only to a
+  // caller further up than the code that raised it.
+  void AddDetail(std::string_view detail) {
+    message_ += " (";
+    message_ += detail;
+    message_ += ')';
+  }
 
  private:
   std::string message_;
@@ -51,6 +58,10 @@ template <typename... Args>
 std::string Format(std::string_view fmt, const Args&... args) {
   return detail::FormatArgs(fmt, {detail::FormatArg(args)...});
 }
+
+// Bytes of a bad token as a message shows them: one line of printable
+// ASCII, other bytes by their code ("0x0A"), and a long token cut short.
+std::string PrintableToken(std::string_view bytes);
 
 // The runtime's integer conversion: the whole text must be a decimal integer
 // ("12abc" is not); otherwise EConvertError "'%s' is not a valid integer value".

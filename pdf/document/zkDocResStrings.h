@@ -13,7 +13,10 @@ constexpr std::string_view kInvalidXRefValue = "Invalid cross-reference entry %s
 constexpr std::string_view kXRefFieldWidth = "Invalid cross-reference stream field width (%d)";
 constexpr std::string_view kXRefEntriesBeyondData = "Cross-reference section lists more entries than its data holds (%d)";
 constexpr std::string_view kXRefObjectNumber = "Invalid object number in cross-reference (%d)";
-constexpr std::string_view kObjectStreamValue = "Invalid object stream entry %s";
+constexpr std::string_view kObjectStreamValue = "Invalid object stream entry %s (object stream %d)";
+constexpr std::string_view kObjectStreamHeaderAt = "object stream %d";
+constexpr std::string_view kObjectInObjectStream = "object %d in object stream %d";
+constexpr std::string_view kObjectStreamNotStream = "Invalid class typecast (object stream %d is not a stream)";
 constexpr std::string_view kNestingTooDeep = "Objects nested deeper than %d levels";
 constexpr std::string_view kExpansionTooLarge =
     "Objects share each other too often: expanding object %d passed %d copied objects";
@@ -26,6 +29,8 @@ constexpr std::string_view kReadingXRefStream = "Reading Cross-Reference Stream 
 // Warnings.
 constexpr std::string_view kInvalidObjectNumber = "Invalid Object number in PDF (%d)";
 constexpr std::string_view kStreamInsideArray = "Stream Object found inside Array!";
+constexpr std::string_view kObjectAtOffset = "object %d, offset %d";
+constexpr std::string_view kAtOffset = "offset %d";
 constexpr std::string_view kObjectNotAtOffset = "Object %d not found at offset %d";
 constexpr std::string_view kXRefLoop = "Cross-reference section at offset %d is already read";
 constexpr std::string_view kXRefNotFound = "No cross-reference section at offset %d";
@@ -55,6 +60,23 @@ constexpr std::string_view kDocumentReadComplete = "Document read complete. Page
 constexpr std::string_view kPageNodeMissing = "Page tree node %d is not in the file";
 constexpr std::string_view kPageTreeCycle = "Page tree node %d is its own ancestor";
 constexpr std::string_view kPageTreeTooDeep = "Page tree nested deeper than %d levels";
+constexpr std::string_view kCatalogNotDictionary =
+    "Unexpected PDF object encountered (the catalog, object %d, is not a dictionary)";
+constexpr std::string_view kCatalogWithoutPages =
+    "Unexpected PDF object encountered (the catalog, object %d, has no /Pages reference)";
+constexpr std::string_view kAcroFormNotDictionary =
+    "Unexpected PDF object encountered (/AcroForm of the catalog is not a dictionary)";
+constexpr std::string_view kKidsNotArray = "Unexpected PDF object encountered (/Kids of page tree node %d is not an array)";
+constexpr std::string_view kDestsNotDictionary =
+    "Unexpected PDF object encountered (/Dests of the catalog is not a dictionary)";
+constexpr std::string_view kDestinationNotArray =
+    "Unexpected PDF object encountered (named destination %s is not an array)";
+constexpr std::string_view kNamesNotDictionary =
+    "Unexpected PDF object encountered (/Names of the catalog is not a dictionary)";
+constexpr std::string_view kNameTreeNodeNotDictionary =
+    "Unexpected PDF object encountered (a node of the /Dests name tree is not a dictionary)";
+constexpr std::string_view kNameTreeKidNotReference =
+    "Unexpected PDF object encountered (a /Kids entry of the /Dests name tree is not a reference)";
 constexpr std::string_view kPageNodeNotDictionary = "Unexpected PDF object encountered (page tree node %d is not a dictionary)";
 constexpr std::string_view kPageKidInvalid = "Unexpected PDF object encountered (item %d of /Kids of page tree node %d)";
 constexpr std::string_view kStartXRefPastEnd = "File is corrupted (startxref %d is past the end of the file)";

@@ -111,10 +111,21 @@ std::unique_ptr<TzkPDFIndirectObject> TzkCustomPDFDocument::ReadIndirectObjectAt
   DepthScope depth(readDepth_);
 
   TzkPDFStreamReader& r = *reader_;
-  r.Seek(position);
-  TzkPDFObjectPtr read = r.ReadObject();
-  if (!read || !read->IsIndirectObject()) throw EInvalidCast();
-  std::unique_ptr<TzkPDFIndirectObject> object(static_cast<TzkPDFIndirectObject*>(read.release()));
+  std::unique_ptr<TzkPDFIndirectObject> object;
+  try {
+    r.Seek(position);
+    TzkPDFObjectPtr read = r.ReadObject();
+    if (!read || !read->IsIndirectObject()) throw EInvalidCast();
+    object.reset(static_cast<TzkPDFIndirectObject*>(read.release()));
+  } catch (Exception& e) {
+    // The parser knows the bad token, not which object it was reading.
+    if (expectedNumber > 0) {
+      e.AddDetail(Format(res::kObjectAtOffset, expectedNumber, position));
+    } else {
+      e.AddDetail(Format(res::kAtOffset, position));
+    }
+    throw;
+  }
   if ((expectedNumber >= 0 && object->ObjectNumber() != expectedNumber) ||
       (expectedGeneration >= 0 && object->Generation() != expectedGeneration)) {
     Warning(Format(res::kObjectNotAtOffset, expectedNumber, position));

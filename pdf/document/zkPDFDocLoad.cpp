@@ -195,7 +195,7 @@ void TzkCustomPDFDocument::ReadCatalog() {
   TzkPDFIndirectObject* catalogObject = fetched.Object;
   if (!catalogObject) throw EPDFFileCorruptedError(Format(res::kCatalogMissing, root));
   auto* catalog = catalogObject->Value()->As<TzkPDFDictObject>();
-  if (!catalog) throw EUnexpectedObjectError();
+  if (!catalog) throw EUnexpectedObjectError(Format(res::kCatalogNotDictionary, root));
 
   // Page mode and layout; a name outside the tables reads as none.
   if (TzkPDFObjectPtr mode = DetachedCopy(catalog->Lookup("/PageMode"))) {
@@ -220,7 +220,7 @@ void TzkCustomPDFDocument::ReadCatalog() {
   IOProgress(10);
   StatusMessage(res::kTraversingPages);
   const auto* pagesRef = ObjectAs<TzkPDFIndirectReference>(catalog->Lookup("/Pages"));
-  if (!pagesRef) throw EUnexpectedObjectError();
+  if (!pagesRef) throw EUnexpectedObjectError(Format(res::kCatalogWithoutPages, root));
   {
     std::unordered_set<int32_t> path;
     TzkPageNodesSeen seen;
@@ -254,7 +254,7 @@ void TzkCustomPDFDocument::ReadCatalog() {
       Collect(stored->Value());
       catalog_->AcroForm = std::make_unique<TzkPDFIndirectReference>(documentNumber_, 0, number);
     } else if (!acroForm->IsNull()) {
-      throw EUnexpectedObjectError();
+      throw EUnexpectedObjectError(std::string(res::kAcroFormNotDictionary));
     }
     ReadAcroForm(catalog_->AcroForm.get());
     StatusMessage(res::kAcroFormsProcessed);
@@ -345,10 +345,10 @@ void TzkCustomPDFDocument::WalkPageNode(const TzkPDFIndirectReference& nodeRef,
   TzkPDFObjectPtr kidsCopy;
   const auto* kids = ObjectAs<TzkPDFArrayObject>(kidsValue);
   if (!kids) {
-    if (!ObjectAs<TzkPDFIndirectReference>(kidsValue)) throw EUnexpectedObjectError();
+    if (!ObjectAs<TzkPDFIndirectReference>(kidsValue)) throw EUnexpectedObjectError(Format(res::kKidsNotArray, number));
     kidsCopy = DetachedCopy(kidsValue);
     kids = ObjectAs<TzkPDFArrayObject>(kidsCopy.get());
-    if (!kids) throw EUnexpectedObjectError();
+    if (!kids) throw EUnexpectedObjectError(Format(res::kKidsNotArray, number));
   }
 
   std::vector<TzkInherited> level;
@@ -449,12 +449,15 @@ void TzkCustomPDFDocument::ReadDestinationDictionary(TzkPDFObject* dests) {
   TzkPDFObject* resolved = store_->Resolve(dests);
   if (!resolved || resolved->IsNull()) return;
   const auto* dict = resolved->As<TzkPDFDictObject>();
-  if (!dict) throw EUnexpectedObjectError();
+  if (!dict) throw EUnexpectedObjectError(std::string(res::kDestsNotDictionary));
   for (int32_t i = 0; i < dict->Count(); ++i) {
     TzkPDFObject* value = store_->Resolve(dict->ValueAt(i));
     if (!value || value->IsNull()) continue;  // a reference to nothing names nothing
     if (const auto* d = value->As<TzkPDFDictObject>()) value = store_->Resolve(d->Lookup("/D"));
-    if (!value || !value->IsArray()) throw sarvane::pdf::EUnexpectedError(std::string(res::kUnexpectedObject));
+    if (!value || !value->IsArray()) {
+      throw sarvane::pdf::EUnexpectedError(
+          Format(res::kDestinationNotArray, PrintableToken(dict->KeyAt(i)->BareName())));
+    }
     AddNamedDestination(dict->KeyAt(i)->BareName(), value);
   }
   SortNamedDestinations();
@@ -464,10 +467,12 @@ void TzkCustomPDFDocument::ReadNameDictionary(TzkPDFObject* names) {
   TzkPDFObject* resolved = store_->Resolve(names);
   if (!resolved || resolved->IsNull()) return;
   const auto* dict = resolved->As<TzkPDFDictObject>();
-  if (!dict) throw EUnexpectedObjectError();
+  if (!dict) throw EUnexpectedObjectError(std::string(res::kNamesNotDictionary));
   TzkPDFObject* dests = dict->Lookup("/Dests");
   if (!dests) return;
-  if (!dests->IsIndirectReference() && !dests->IsDictionary()) throw EUnexpectedObjectError();
+  if (!dests->IsIndirectReference() && !dests->IsDictionary()) {
+    throw EUnexpectedObjectError(std::string(res::kNameTreeNodeNotDictionary));
+  }
   TzkPDFObject* tree = store_->Resolve(dests);
   if (!tree) return;
   std::unordered_set<int32_t> path;
@@ -484,12 +489,12 @@ void TzkCustomPDFDocument::ReadNameTreeNode(TzkPDFObject* node, int depth, std::
                                             std::unordered_set<int32_t>& seen) {
   if (depth > kMaxTreeDepth) throw EPDFFileCorruptedError(Format(res::kNameTreeTooDeep, kMaxTreeDepth));
   const auto* dict = ObjectAs<TzkPDFDictObject>(node);
-  if (!dict) throw EUnexpectedObjectError();
+  if (!dict) throw EUnexpectedObjectError(std::string(res::kNameTreeNodeNotDictionary));
 
   if (const auto* kids = ObjectAs<TzkPDFArrayObject>(store_->Resolve(dict->Lookup("/Kids")))) {
     for (int32_t i = 0; i < kids->Count(); ++i) {
       const auto* kid = ObjectAs<TzkPDFIndirectReference>(kids->ItemAt(i));
-      if (!kid) throw EUnexpectedObjectError();
+      if (!kid) throw EUnexpectedObjectError(std::string(res::kNameTreeKidNotReference));
       const int32_t number = kid->ObjectNumber();
       if (path.count(number)) throw EPDFFileCorruptedError(Format(res::kNameTreeCycle, number));
       if (!seen.insert(number).second) continue;

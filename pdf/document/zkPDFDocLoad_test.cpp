@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <regex>
 
 #include "pdf/crypt/zkPDFCrypt.h"
 #include "pdf/crypt/zkRC4.h"
@@ -220,7 +221,25 @@ TEST_F(LoadTest, DamagedStructuresEndInExceptions) {
                    "Unexpected PDF object encountered (item 0 of /Kids of page tree node 2)")},
       {"/Kids of the wrong kind",
        [](PdfBuilder& b) { b.AddObject(2, "<< /Type /Pages /Kids 5 /Count 1 >>"); }, "",
-       expectThrow(EUnexpectedObjectError(), "Unexpected PDF object encountered")},
+       expectThrow(EUnexpectedObjectError(),
+                   "Unexpected PDF object encountered (/Kids of page tree node 2 is not an array)")},
+      {"bad token in an object",
+       [](PdfBuilder& b) { b.AddObject(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+                           b.AddObject(3, "<< /Type /Page /MediaBox [0 0 1 1] /X ) >>"); },
+       "", [](TzkPDFDocument& doc, const std::string& path) {
+         try {
+           doc.LoadDocument(path);
+           ADD_FAILURE() << "no exception";
+         } catch (const Exception& e) {
+           // Repair finds the same object, so the first failure is reported.
+           EXPECT_TRUE(std::regex_match(e.what(), std::regex(R"(Error reading PDF name string \(\)\) \(object 3, offset [0-9]+\))")))
+               << e.what();
+         }
+       }},
+      {"named destination that is no destination",
+       [](PdfBuilder& b) { b.AddObject(2, "<< /Type /Pages /Kids [] /Count 0 >>"); }, "/Dests << /Chapter1 5 >>",
+       expectThrow(sarvane::pdf::EUnexpectedError(),
+                   "Unexpected PDF object encountered (named destination Chapter1 is not an array)")},
       {"name tree cycle",
        [](PdfBuilder& b) { b.AddObject(2, "<< /Type /Pages /Kids [] /Count 0 >>");
                            b.AddObject(7, "<< /Dests 8 0 R >>");

@@ -427,8 +427,9 @@ void TzkCustomPDFDocument::UnpackObjectStream(int32_t streamNumber, std::vector<
   }
   std::unique_ptr<TzkPDFIndirectObject> object = ReadIndirectObjectAt(offset, streamNumber);
   if (!object) return;  // reported by ReadIndirectObjectAt
-  auto& stream = object->Value()->Cast<TzkPDFStreamObject>();
-  const TzkPDFDictObject& dict = stream.Dict();
+  auto* stream = object->Value()->As<TzkPDFStreamObject>();
+  if (!stream) throw EInvalidCast(Format(res::kObjectStreamNotStream, streamNumber));
+  const TzkPDFDictObject& dict = stream->Dict();
   if (!NameIs(store_->Resolve(dict.Lookup("/Type")), "/ObjStm")) {
     Warning(Format(res::kObjectStreamSkipped, streamNumber, "/Type is not /ObjStm"));
     return;
@@ -448,22 +449,34 @@ void TzkCustomPDFDocument::UnpackObjectStream(int32_t streamNumber, std::vector<
   }
   int64_t n = 0, first = 0;
   if (!IntegerValue(store_->Resolve(dict.Lookup("/N")), n)) {
-    throw ECrossReferenceError(Format(res::kObjectStreamValue, "/N"));
+    throw ECrossReferenceError(Format(res::kObjectStreamValue, "/N", streamNumber));
   }
   if (!IntegerValue(store_->Resolve(dict.Lookup("/First")), first)) {
-    throw ECrossReferenceError(Format(res::kObjectStreamValue, "/First"));
+    throw ECrossReferenceError(Format(res::kObjectStreamValue, "/First", streamNumber));
   }
-  std::string data = DecodedStreamData(stream);
+  std::string data;
+  try {
+    data = DecodedStreamData(*stream);
+  } catch (Exception& e) {
+    e.AddDetail(Format(res::kObjectStreamHeaderAt, streamNumber));
+    throw;
+  }
   const auto size = static_cast<int64_t>(data.size());
   // A pair in the header takes at least four bytes ("1 0 ").
-  if (first < 0 || first > size) throw ECrossReferenceError(Format(res::kObjectStreamValue, "/First"));
-  if (n < 0 || n > first / 2 + 1) throw ECrossReferenceError(Format(res::kObjectStreamValue, "/N"));
+  if (first < 0 || first > size) throw ECrossReferenceError(Format(res::kObjectStreamValue, "/First", streamNumber));
+  if (n < 0 || n > first / 2 + 1) throw ECrossReferenceError(Format(res::kObjectStreamValue, "/N", streamNumber));
   object.reset();
 
   TzkPDFStreamReader inner(documentNumber_, std::move(data));
   for (int64_t i = 0; i < n; ++i) {
-    const int32_t number = StrToInt(inner.ReadToken());
-    const int32_t relative = StrToInt(inner.ReadToken());
+    int32_t number = 0, relative = 0;
+    try {
+      number = StrToInt(inner.ReadToken());
+      relative = StrToInt(inner.ReadToken());
+    } catch (Exception& e) {
+      e.AddDetail(Format(res::kObjectStreamHeaderAt, streamNumber));
+      throw;
+    }
     const int64_t resume = inner.Position();
     if (number <= 0 || relative < 0 || first + relative >= size) continue;
     // Only the live version of an object: the newest cross-reference entry
@@ -471,7 +484,13 @@ void TzkCustomPDFDocument::UnpackObjectStream(int32_t streamNumber, std::vector<
     if (!xref_.IsCompressedIn(number, streamNumber) || store_->Find(documentNumber_, number, 0)) continue;
     inner.Seek(first + relative);
     inner.SetCurrentObject(number, 0);
-    TzkPDFObjectPtr value = inner.ReadObject();
+    TzkPDFObjectPtr value;
+    try {
+      value = inner.ReadObject();
+    } catch (Exception& e) {
+      e.AddDetail(Format(res::kObjectInObjectStream, number, streamNumber));
+      throw;
+    }
     inner.Seek(resume);
     if (!value) continue;
     if (trailer_.Information && trailer_.Information->ObjectNumber() == number && InformationHandler) {

@@ -263,6 +263,42 @@ TEST(UnpackObjectStreams, AStreamLengthInAnyObjectStreamIsResolved) {
   }
 }
 
+// A damaged object stream fails with the place: which stream, and which
+// object in it when one is being read.
+TEST(UnpackObjectStreams, DamageNamesTheStreamAndTheObject) {
+  struct Case {
+    const char* name;
+    std::string header;  // empty: made from the objects
+    std::string objectText;
+    std::string dictionary;  // of object 5; empty: a proper one
+    std::string message;
+  } const cases[] = {
+      {"bad token in an object", "", "<< /A ) >>", "",
+       "Error reading PDF name string ()) (object 3 in object stream 5)"},
+      {"bad number in the header", "2 0 x\x01 9 ", "(x)", "", "'x0x01' is not a valid integer value (object stream 5)"},
+      {"no /N", "", "(x)", "/Type /ObjStm /First 8", "Invalid object stream entry /N (object stream 5)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    PdfBuilder b;
+    b.AddObject(1, "<< /Type /Catalog /Pages 2 0 R >>");
+    int64_t first = 0;
+    std::string data = ObjStmData({{2, "<< /Type /Pages /Kids [] /Count 0 >>"}, {3, c.objectText}}, first);
+    if (!c.header.empty()) data = c.header + data.substr(static_cast<size_t>(first));
+    b.AddStream(5, c.dictionary.empty() ? "/Type /ObjStm /N 2 /First " + std::to_string(first) : c.dictionary, data);
+    const std::string file = XRefStreamFile({{0, 0, 0}, {1, static_cast<uint64_t>(b.OffsetOf(1)), 0}, {2, 5, 0},
+                                             {2, 5, 1}, {0, 0, 0}, {1, static_cast<uint64_t>(b.OffsetOf(5)), 0}},
+                                            {1, 4, 2}, "/Size 6", false, b, 6);
+    Opened o;
+    try {
+      o.Open(file);
+      ADD_FAILURE() << "no exception";
+    } catch (const Exception& e) {
+      EXPECT_EQ(std::string(e.what()), c.message);
+    }
+  }
+}
+
 TEST(UnpackObjectStreams, AnUpdatedObjectIsNotTakenFromTheOldStream) {
   // Original: objects 2 and 3 in object stream 4. Update: 2 rewritten at an
   // offset, and the update's cross-reference stream lists 2 only.

@@ -25,15 +25,10 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 
 // A byte for a message: control bytes (a line end met where a delimiter
 // was due) are shown by their code, so that a message stays one line.
-std::string ByteText(char c) {
-  const auto byte = static_cast<unsigned char>(c);
-  if (byte >= 0x20 && byte != 0x7F) return std::string(1, c);
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  return std::string("0x") + kDigits[byte >> 4] + kDigits[byte & 0xF];
-}
+std::string ByteText(char c) { return PrintableToken(std::string_view(&c, 1)); }
 
 [[noreturn]] void ThrowNotInteger(std::string_view text) {
-  throw EConvertError(Format(res::kNotAnInteger, text));
+  throw EConvertError(Format(res::kNotAnInteger, PrintableToken(text)));
 }
 
 std::string NestingText() { return Format(res::kNestingTooDeep, TzkPDFStreamReader::kMaxNestingDepth); }
