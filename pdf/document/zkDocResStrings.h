@@ -7,6 +7,7 @@ namespace sarvane::pdf::doc::res {
 
 // Exceptions.
 constexpr std::string_view kFileCorrupted = "File is corrupted";
+constexpr std::string_view kEncryptNotDictionary = "File is corrupted (/Encrypt of the trailer is not a dictionary)";
 constexpr std::string_view kUnexpectedObject = "Unexpected PDF object encountered";
 constexpr std::string_view kFileNotFound = "%s File Not Found";
 constexpr std::string_view kInvalidXRefValue = "Invalid cross-reference entry %s";

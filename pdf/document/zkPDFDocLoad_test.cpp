@@ -236,6 +236,9 @@ TEST_F(LoadTest, DamagedStructuresEndInExceptions) {
                << e.what();
          }
        }},
+      {"/Encrypt that is no dictionary",
+       [](PdfBuilder& b) { b.AddObject(2, "<< /Type /Pages /Kids [] /Count 0 >>"); }, "",
+       expectThrow(EPDFFileCorruptedError(), "File is corrupted (/Encrypt of the trailer is not a dictionary)")},
       {"named destination that is no destination",
        [](PdfBuilder& b) { b.AddObject(2, "<< /Type /Pages /Kids [] /Count 0 >>"); }, "/Dests << /Chapter1 5 >>",
        expectThrow(sarvane::pdf::EUnexpectedError(),
@@ -255,6 +258,8 @@ TEST_F(LoadTest, DamagedStructuresEndInExceptions) {
       c.objects(b);
       b.FinishTable("/Size 3 /Root 1 0 R");
       data = b.Data();
+    } else if (std::string(c.name) == "/Encrypt that is no dictionary") {
+      data = SimpleFile(c.objects, c.catalogExtra, "/Encrypt 77 0 R");
     } else {
       data = SimpleFile(c.objects, c.catalogExtra);
     }

@@ -57,7 +57,7 @@ std::string UnreadableCryptFilter(const TzkPDFDictObject& encrypt) {
 // as a wrong password.
 void TzkCustomPDFDocument::CheckSupportedEncryption() const {
   const auto* encrypt = ObjectAs<TzkPDFDictObject>(trailer_.Encryption.get());
-  if (!encrypt) throw EPDFFileCorruptedError();
+  if (!encrypt) throw EPDFFileCorruptedError(std::string(res::kEncryptNotDictionary));
   const std::string filter = NameEntry(*encrypt, "/Filter");
   if (!filter.empty() && filter != "/Standard") {
     throw EPDFException(Format(res::kUnsupportedEncryption, "security handler " + filter));
@@ -120,7 +120,7 @@ TzkPDFEncryptionLevel LevelOf(const TzkPDFDecrypt& decryptor, int64_t lengthBits
 bool TzkCustomPDFDocument::OpenWithPassword(const std::string& password) {
   decryptor_ = std::make_unique<TzkPDFDecrypt>();
   const auto* encrypt = ObjectAs<TzkPDFDictObject>(trailer_.Encryption.get());
-  if (!encrypt) throw EPDFFileCorruptedError();
+  if (!encrypt) throw EPDFFileCorruptedError(std::string(res::kEncryptNotDictionary));
   // File identifier, O, U, P, crypt filters; the check algorithm by /R, the key by /Length.
   decryptor_->ReadEncryptionDictionary(*encrypt, trailer_.Identifier.get());
 

@@ -453,7 +453,7 @@ int32_t TzkPDFStreamReader::ReadHeader() {
   // PDF 2.0 keeps the syntax of 1.x; 1.8 is no published version but is
   // met in files that every reader opens.
   if (t.substr(0, 5) != "%PDF-" || (t.substr(5, 2) != "1." && t.substr(5, 2) != "2.")) {
-    throw EInvalidHeader(t.substr(0, 7));
+    throw EInvalidHeader(PrintableToken(t.substr(0, 7)));
   }
   const int32_t major = t[5] - '0';
   const int32_t minor = StrToInt(t.substr(7, 1));

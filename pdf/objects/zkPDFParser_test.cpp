@@ -387,7 +387,7 @@ TEST(PDFParserTest, ReadHeader) {
       {"%PDF-2.0", 20, ""},
       {"%PDF-2.1", -1, "Unsupported PDF Version (%PDF-2.1)"},
       {"%PDF-3.0", -1, "Invalid PDF Header (%PDF-3.)"},
-      {"\xEF\xBB\xBF%PDF-1.4", -1, "Invalid PDF Header (\xEF\xBB\xBF%PDF)"},
+      {"\xEF\xBB\xBF%PDF-1.4", -1, "Invalid PDF Header (0xEF0xBB0xBF%PDF)"},
       {" %PDF-1.4", -1, "Invalid PDF Header ( %PDF-1)"},
       {"", -1, "Invalid PDF Header ()"},
       {"%PDF-1.x", -1, "'x' is not a valid integer value"},
