@@ -364,6 +364,25 @@ TEST_F(LoadTest, LenientAndDamagedFilesLoad) {
          b.AddObject(6, "59endobj");
          return finished(b, "/Size 7 /Root 1 0 R");
        }(), 1, ""},
+      {"stray delimiters and words between objects", [&] {
+         PdfBuilder b;
+         b.AddObject(1, "<< /Type /Catalog /Pages 2 0 R >>");
+         b.Raw("}\n");
+         b.AddObject(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+         b.Raw("] )\n");
+         b.AddObject(3, "<< /Type /Page /MediaBox [0 0 200 200] /Contents 4 0 R >>");
+         b.Raw("left over words\n");
+         b.AddStream(4, "", "BT ET");
+         return finished(b);
+       }(), 1, ""},
+      {"stray delimiters and words, table dropped", [&] {
+         PdfBuilder b;
+         b.AddObject(1, "<< /Type /Catalog /Pages 2 0 R >>");
+         b.Raw("} ] ) words\n");
+         b.AddObject(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+         b.AddObject(3, "<< /Type /Page /MediaBox [0 0 200 200] >>");
+         return b.Data() + "trailer\n<< /Size 4 /Root 1 0 R >>\n%%EOF\n";
+       }(), 1, repaired},
       {"direct /Info", finished(sound(), "/Size 5 /Root 1 0 R /Info << /Title (direct) >>"), 1, ""},
       {"untyped, direct and repeated page-tree nodes", [&] {
          PdfBuilder b;
