@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "pdf/document/zkCstPDFDoc.h"
+#include "pdf/document/zkPDFObjectHeader.h"
 
 namespace sarvane::pdf::doc {
 
@@ -19,7 +20,6 @@ using sarvane::pdf::TzkPDFStringObject;
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 int64_t IdentityKey(int32_t objectNumber, int32_t generation) {
   return (static_cast<int64_t>(objectNumber) << 16) ^ static_cast<uint16_t>(generation);
@@ -31,24 +31,6 @@ struct DepthScope {
   ~DepthScope() { --depth_; }
   int& depth_;
 };
-
-// Whether an object header "N G obj" starts at p (after white space).
-bool ObjectHeaderAt(std::string_view data, size_t p) {
-  auto skipSpace = [&] {
-    while (p < data.size() && TzkPDFStreamReader::IsWhitespace(data[p])) ++p;
-  };
-  auto digits = [&] {
-    const size_t from = p;
-    while (p < data.size() && IsDigit(data[p])) ++p;
-    return p > from;
-  };
-  skipSpace();
-  if (!digits()) return false;
-  skipSpace();
-  if (!digits()) return false;
-  skipSpace();
-  return data.substr(p, 3) == "obj";
-}
 
 // Where the object that holds position ends for a search: the first
 // "endobj" that is followed by the header of another object, or the end of

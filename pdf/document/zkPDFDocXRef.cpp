@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "pdf/document/zkCstPDFDoc.h"
+#include "pdf/document/zkPDFObjectHeader.h"
 #include "pdf/filters/zkPDFFilters.h"
 
 namespace sarvane::pdf::doc {
@@ -129,13 +130,10 @@ void TzkCustomPDFDocument::CheckCatalogPlacement() const {
   if (entry && entry->Type == 2 && ObjectOffset(root) == 0) return;
   const int64_t offset = ObjectOffset(root);
   if (offset <= 0) throw EPDFFileCorruptedError(Format(res::kCatalogMissing, root));
-  const std::string_view data = reader_->Data();
-  auto p = static_cast<size_t>(offset);
-  while (p < data.size() && TzkPDFStreamReader::IsWhitespace(data[p])) ++p;
-  int64_t number = 0;
-  const size_t digits = p;
-  while (p < data.size() && IsDigit(data[p]) && p - digits < 10) number = number * 10 + (data[p++] - '0');
-  if (p == digits || number != root) throw EPDFFileCorruptedError(Format(res::kCatalogNotAtOffset, root, offset));
+  const std::optional<TzkObjectHeader> header = ObjectHeaderAt(reader_->Data(), static_cast<size_t>(offset));
+  if (!header || header->Number != root) {
+    throw EPDFFileCorruptedError(Format(res::kCatalogNotAtOffset, root, offset));
+  }
 }
 
 // A section at offset, or at the first non-blank byte after it: offsets
