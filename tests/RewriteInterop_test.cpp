@@ -142,10 +142,18 @@ class RewriteInterop : public ::testing::Test {
     };
     qpdf("--object-streams=generate", "form.pdf", "objstm.pdf");
     qpdf("--linearize", "named.pdf", "linear.pdf");
+    // Other writers' layouts: MuPDF's object and cross-reference streams,
+    // and cairo's (fonts and content written anew).
+    auto convert = [](const std::string& command) {
+      const TCommandRun r = RunCommand(command);
+      ASSERT_EQ(r.status, 0) << command << "\n" << r.out;
+    };
+    convert("mutool clean -gggg -z " + Quote(*dir_ + "named.pdf") + " " + Quote(*dir_ + "mupdf.pdf"));
+    convert("pdftocairo -pdf " + Quote(*dir_ + "plain.pdf") + " " + Quote(*dir_ + "cairo.pdf"));
     qpdf("--allow-weak-crypto --encrypt U O 40 --", "plain.pdf", "rc4-40.pdf");
     qpdf("--allow-weak-crypto --encrypt U O 128 --use-aes=n --", "form.pdf", "rc4-128.pdf");
 
-    for (const char* name : {"plain", "named", "form", "incremental", "objstm", "linear"})
+    for (const char* name : {"plain", "named", "form", "incremental", "objstm", "linear", "mupdf", "cairo"})
       (*inputs_)[name] = {std::string(name) + ".pdf", "", true};
     (*inputs_)["rc4-40 owner"] = {"rc4-40.pdf", "O", true};
     (*inputs_)["rc4-40 user"] = {"rc4-40.pdf", "U", false};
@@ -227,7 +235,8 @@ std::string QpdfField(const std::string& text, const std::string& key) {
 TEST_F(RewriteInterop, EveryInputRewritesPlainAndEncrypted) {
   for (const auto& [inputName, input] : *inputs_) {
     const std::string inputText = Text(input.file, input.password, input.ownerRights);
-    ASSERT_NE(inputText.find("Page 1"), std::string::npos) << inputName << ": " << inputText;
+    // cairo's glyph placement makes poppler read "P age 1".
+    ASSERT_NE(inputText.find("age 1"), std::string::npos) << inputName << ": " << inputText;
     for (const auto& enc : Encryptions()) {
       const std::string what = inputName + " -> " + enc.name;
       const std::string out = "out-" + std::to_string(std::hash<std::string>()(what)) + ".pdf";
