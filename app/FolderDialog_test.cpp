@@ -1,6 +1,9 @@
 #include "app/FolderDialog.h"
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
+
+#include "app/DialogTestSupport.h"
 
 #include <QApplication>
 #include <QDir>
@@ -11,21 +14,9 @@
 #include <functional>
 
 namespace sarvane::app {
+using testing::WhenDialogShows;
 namespace {
 
-// Runs `act` on the folder dialog once it is up.
-void WhenDialogShows(std::function<void(QFileDialog*)> act) {
-  auto* timer = new QTimer;
-  timer->setInterval(20);
-  QObject::connect(timer, &QTimer::timeout, [timer, act] {
-    if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-      timer->stop();
-      timer->deleteLater();
-      act(dialog);
-    }
-  });
-  timer->start();
-}
 
 TEST(FolderDialog, ChooseCancelAndPreselect) {
   QTemporaryDir tmp;
@@ -66,6 +57,17 @@ TEST(FolderDialog, ChooseCancelAndPreselect) {
   });
   EXPECT_FALSE(dialog.Execute());
   EXPECT_NE(shown.toStdString(), first);
+}
+
+// A dialog the test fails to close ends the test with a failure, not a hang.
+TEST(WhenDialogShows, GivesUpOnADialogLeftOpen) {
+  EXPECT_NONFATAL_FAILURE(
+      {
+        QFileDialog dialog;
+        WhenDialogShows([](QFileDialog*) {}, 300);
+        dialog.exec();
+      },
+      "the file dialog was not handled within 300 ms");
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/DialogTestSupport.h"
+
 #include <QAbstractItemView>
 #include <QTableView>
 #include <QApplication>
@@ -31,6 +33,7 @@
 #include "platform/Exception.h"
 
 namespace sarvane::app {
+using testing::WhenDialogShows;
 
 // Receives what the window hands to the desktop instead of starting programs.
 class UrlRecorder : public QObject {
@@ -56,18 +59,6 @@ void Touch(const QString& path) {
   f.write("%PDF-1.4\n");
 }
 
-void WhenDialogShows(std::function<void(QFileDialog*)> act) {
-  auto* timer = new QTimer;
-  timer->setInterval(20);
-  QObject::connect(timer, &QTimer::timeout, [timer, act] {
-    if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-      timer->stop();
-      timer->deleteLater();
-      act(dialog);
-    }
-  });
-  timer->start();
-}
 
 bool DropFiles(QWidget* receiver, const QStringList& entries) {
   QMimeData mime;
