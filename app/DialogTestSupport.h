@@ -8,12 +8,28 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QLineEdit>
+#include <QListView>
+#include <QTreeView>
 #include <QTimer>
 
 #include <functional>
 #include <memory>
 
 namespace sarvane::app::testing {
+
+// Chooses path (absolute) in a file or folder dialog and accepts it, as a
+// user typing the path would. Selecting through the dialog's views instead
+// races the dialog's own loading of the folder, which runs on a thread.
+inline void ChooseInDialog(QFileDialog* dialog, const QString& path) {
+  for (auto* view : dialog->findChildren<QAbstractItemView*>()) {
+    if (view->selectionModel()) view->selectionModel()->clear();
+  }
+  auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+  ASSERT_NE(name, nullptr) << "the dialog has no file name field";
+  name->setText(path);
+  static_cast<QDialog*>(dialog)->accept();
+}
 
 // Runs act once on the next file dialog that comes up. The watch ends when
 // that dialog finishes (synchronously, so a dialog object shown again later

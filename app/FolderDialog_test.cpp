@@ -14,6 +14,7 @@
 #include <functional>
 
 namespace sarvane::app {
+using testing::ChooseInDialog;
 using testing::WhenDialogShows;
 namespace {
 
@@ -31,9 +32,7 @@ TEST(FolderDialog, ChooseCancelAndPreselect) {
   QString title;
   WhenDialogShows([&](QFileDialog* d) {
     title = d->windowTitle();
-    d->setDirectory(QString::fromStdString(first));
-    d->selectFile(QString::fromStdString(first));
-    static_cast<QDialog*>(d)->accept();
+    ChooseInDialog(d, QString::fromStdString(first));
   });
   ASSERT_TRUE(dialog.Execute());
   EXPECT_EQ(title, "フォルダーの選択");

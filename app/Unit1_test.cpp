@@ -33,6 +33,7 @@
 #include "platform/Exception.h"
 
 namespace sarvane::app {
+using testing::ChooseInDialog;
 using testing::WhenDialogShows;
 
 // Receives what the window hands to the desktop instead of starting programs.
@@ -576,9 +577,7 @@ TEST_F(MainWindowTest, FileSelectionByDialog) {
     filters = d->nameFilters();
     suffix = d->defaultSuffix();
     title = d->windowTitle();
-    d->setDirectory(out_.path());
-    d->selectFile(out_.path() + "/chosen.pdf");
-    static_cast<QDialog*>(d)->accept();
+    ChooseInDialog(d, out_.path() + "/chosen.pdf");
   });
   QTest::mouseClick(form->SpeedButtonLoad, Qt::LeftButton);
   EXPECT_EQ(filters, QStringList{"pdf file(*.pdf)"});
@@ -837,9 +836,7 @@ TEST_F(MainWindowTest, OutputFolderChoiceAddsTheDelimiter) {
   auto form = NewFormWithOutput();
   form->show();
   WhenDialogShows([&](QFileDialog* d) {
-    d->setDirectory(chosen);
-    d->selectFile(chosen);
-    static_cast<QDialog*>(d)->accept();
+    ChooseInDialog(d, chosen);
   });
   QTest::mouseClick(form->Button1, Qt::LeftButton);
   const std::string expected = chosen.toStdString() + "/";
