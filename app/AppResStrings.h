@@ -23,6 +23,12 @@ inline constexpr char kSWrongPassword[] = "パスワードが違います";
 inline constexpr char kSUserRightsOnly[] = "ユーザ権限で開いたものは変更できません";
 // Raised when the header-version step cannot set up its files.
 inline constexpr char kSCannotCopyFile[] = "%s を %s にコピーできません";
+// Why a lock job failed, shown after its status line: the path and the
+// system's own error text.
+inline constexpr char kSCannotWriteFileBecause[] = "%s に書き込めません (%s)";
+inline constexpr char kSCannotReadFileBecause[] = "%s を読めません (%s)";
+inline constexpr char kSOutputIsInput[] = "出力ファイル %s は入力ファイルそのものです";
+inline constexpr char kSOutputInWorkFolder[] = "出力フォルダ %s は作業フォルダの中にあります";
 // Raised when a job cannot make its private work folder.
 inline constexpr char kSCannotMakeFolder[] = "作業フォルダ %s を作成できません";
 

@@ -8,6 +8,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -139,6 +140,11 @@ void TLockJob::Fail(const std::string& fileName, const std::string& reason) {
   host_.ShowErrorMessage(Format(kSOutputCheckFailed, fileName, reason));
 }
 
+void TLockJob::FailBecause(std::string reason) {
+  failure_ = fFailed;
+  failureReason_ = std::move(reason);
+}
+
 void TLockJob::PDFDocPassword(TzkComponent*, std::string& password, bool& continueAsking, int) {
   password = settings_.Open;
   if (!passwordOffered_) {
@@ -231,21 +237,22 @@ bool TLockJob::CreatePress(const std::string& input) {
     return false;
   }
   Status(input, failure_ == fNone ? kSJobDone : kSJobFailed);
+  if (failure_ != fNone && !failureReason_.empty()) host_.ShowErrorMessage(failureReason_);
   passwordOffered_ = false;
   host_.ProcessMessages();
   return failure_ == fNone;
 }
 
-bool TLockJob::OutputNotAllowed(const std::string& input) const {
+std::string TLockJob::OutputRefusal(const std::string& input) const {
   std::string output = OutputFileName(input);
   std::error_code ec;
-  if (fs::exists(output, ec) && fs::equivalent(input, output, ec) && !ec) return true;
+  if (fs::exists(output, ec) && fs::equivalent(input, output, ec) && !ec) return Format(kSOutputIsInput, output);
   auto same = [&](const std::string& a, const std::string& b) {
     std::error_code ea, eb;
     fs::path pa = fs::weakly_canonical(a, ea), pb = fs::weakly_canonical(b, eb);
     return !ea && !eb && pa == pb;
   };
-  if (same(input, output)) return true;
+  if (same(input, output)) return Format(kSOutputIsInput, output);
   // Output in the work folder would land among the jobs' private files,
   // which a later start removes.
   std::error_code ew, eo;
@@ -253,12 +260,14 @@ bool TLockJob::OutputNotAllowed(const std::string& input) const {
   folder.pop_back();
   work.pop_back();
   const fs::path outDir = fs::weakly_canonical(folder, eo), workDir = fs::weakly_canonical(work, ew);
-  if (eo || ew) return false;
-  return std::mismatch(workDir.begin(), workDir.end(), outDir.begin(), outDir.end()).first == workDir.end();
+  if (eo || ew) return {};
+  if (std::mismatch(workDir.begin(), workDir.end(), outDir.begin(), outDir.end()).first != workDir.end()) return {};
+  return Format(kSOutputInWorkFolder, OutputFolder());
 }
 
 bool TLockJob::RunLockJob(const std::string& input) {
   failure_ = fNone;
+  failureReason_.clear();
   bool ok = false;
   try {
     ok = RunSteps(input);
@@ -277,8 +286,12 @@ bool TLockJob::RunSteps(const std::string& input) {
   // the job uses it up, so a new job needs a new selection.
   bool selected = !selectedInput_.empty() && selectedInput_ == input && jobFolder_;
   selectedInput_.clear();
-  if (!selected || OutputNotAllowed(input)) {
+  if (!selected) {
     failure_ = fFailed;
+    return false;
+  }
+  if (std::string refusal = OutputRefusal(input); !refusal.empty()) {
+    FailBecause(std::move(refusal));
     return false;
   }
   const std::string workFile = WorkFileName();
@@ -304,9 +317,10 @@ bool TLockJob::RunSteps(const std::string& input) {
     refused = CheckOutputCopy(copy, written_);
     return refused.empty();
   };
-  if (!CopyFileReplacing(workFile, output, check)) {
+  std::string why;
+  if (!CopyFileReplacing(workFile, output, check, &why)) {
     if (!refused.empty()) Fail(output, refused);
-    failure_ = fFailed;
+    FailBecause(std::move(why));
     return false;
   }
   DropJobFolder();
@@ -394,26 +408,34 @@ void TLockJob::RestoreHeaderVersion(const std::string& workFile) {
   std::fclose(source);
   if (std::fclose(target) != 0) ok = false;
   std::remove(scratch.c_str());
-  if (!ok) failure_ = fFailed;
+  if (!ok) FailBecause(Format(kSCannotWriteFileBecause, workFile, std::strerror(errno)));
 }
 
 bool CopyFileReplacing(const std::string& source, const std::string& target,
-                       const std::function<bool(const std::string& copy)>& check) {
+                       const std::function<bool(const std::string& copy)>& check, std::string* why) {
+  auto fail = [&](const char* format, const std::string& path) {
+    if (why) *why = Format(format, path, std::strerror(errno));
+    return false;
+  };
   TReplacingFile out(target);
-  int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-  bool ok = in >= 0 && out.IsOpen();
+  if (!out.IsOpen()) return fail(kSCannotWriteFileBecause, target);
+  const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return fail(kSCannotReadFileBecause, source);
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{in};
   std::vector<char> buffer(1 << 20);
-  while (ok) {
-    ssize_t n = ::read(in, buffer.data(), buffer.size());
+  for (;;) {
+    const ssize_t n = ::read(in, buffer.data(), buffer.size());
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ok = n == 0;
-      break;
-    }
-    ok = out.Write(buffer.data(), static_cast<size_t>(n));
+    if (n < 0) return fail(kSCannotReadFileBecause, source);
+    if (n == 0) break;
+    if (!out.Write(buffer.data(), static_cast<size_t>(n))) return fail(kSCannotWriteFileBecause, target);
   }
-  if (in >= 0) ::close(in);
-  return ok && (!check || check(out.TempName())) && out.Commit(true);
+  if (check && !check(out.TempName())) return false;
+  if (!out.Commit(true)) return fail(kSCannotWriteFileBecause, target);
+  return true;
 }
 
 }  // namespace sarvane::app

@@ -64,8 +64,10 @@ bool RestoreHeaderBytes(std::FILE* source, std::FILE* target, const std::string&
 // is then renamed over target: when the copy fails, or check (when given)
 // refuses the finished temporary file, target is left as it was and no
 // temporary file remains. The copy gets a new file's mode.
+// why (when given) receives the reason of a failed read or write.
 bool CopyFileReplacing(const std::string& source, const std::string& target,
-                       const std::function<bool(const std::string& copy)>& check = {});
+                       const std::function<bool(const std::string& copy)>& check = {},
+                       std::string* why = nullptr);
 
 class TLockJob {
  public:
@@ -132,6 +134,9 @@ class TLockJob {
   const std::string& CurrentInput() const { return currentInput_; }
   void SetCurrentInput(const std::string& path) { currentInput_ = path; }
   int FailureFlag() const { return failure_; }
+  // Why the last create press failed, when the job knows more than the
+  // status says (shown after the status); empty otherwise.
+  const std::string& FailureReason() const { return failureReason_; }
   sarvane::pdf::doc::TzkPDFVersion RecordedVersion() const { return recordedVersion_; }
   bool PasswordOffered() const { return passwordOffered_; }
   // Whether the last create press ended in an exception.
@@ -159,7 +164,11 @@ class TLockJob {
   // Removes the job folder, also one kept by a failed job.
   void DropJobFolder();
   void Fail(const std::string& fileName, const std::string& reason);
-  bool OutputNotAllowed(const std::string& input) const;
+  // Why the output of input may not be written (it is the input itself, or
+  // lies in the work folder); empty when it may.
+  std::string OutputRefusal(const std::string& input) const;
+  // A failure whose reason is shown after the failure status.
+  void FailBecause(std::string reason);
   void Status(const std::string& input, const char* suffix);
 
   ILockJobHost& host_;
@@ -168,6 +177,7 @@ class TLockJob {
 
   std::string currentInput_;
   int failure_ = fNone;
+  std::string failureReason_;
   sarvane::pdf::doc::TzkPDFVersion recordedVersion_ = sarvane::pdf::doc::pvPDF14;
   int inputPageCount_ = 0;
   std::unique_ptr<TJobFolder> jobFolder_;

@@ -307,6 +307,7 @@ TEST_F(LockJobRun, RefusedJobsWriteNothing) {
     // Prepares the job and returns the input to press create on.
     std::function<std::string(TLockJob&)> prepare;
     std::string outFolder;
+    std::string reason = {};  // a part of the reason shown after the status
   };
   const std::string garbage = in + "garbage.pdf";
   WriteFileBytes(garbage, "this is no PDF file at all");
@@ -332,13 +333,13 @@ TEST_F(LockJobRun, RefusedJobsWriteNothing) {
          EXPECT_TRUE(job.LoadInputFile(input));
          return input;
        },
-       in},
+       in, "は入力ファイルそのものです"},
       {"output folder is the input's folder by another path",
        [&](TLockJob& job) {
          EXPECT_TRUE(job.LoadInputFile(input));
          return input;
        },
-       out + "/../in"},
+       out + "/../in", "は入力ファイルそのものです"},
       {"output folder is the work folder",
        [&](TLockJob& job) {
          const std::string named = in + "input.pdf";
@@ -346,7 +347,7 @@ TEST_F(LockJobRun, RefusedJobsWriteNothing) {
          EXPECT_TRUE(job.LoadInputFile(named));
          return named;
        },
-       WorkFolder()},
+       WorkFolder(), "は作業フォルダの中にあります"},
   };
   for (const Case& c : cases) {
     TRecordingHost h;
@@ -358,10 +359,29 @@ TEST_F(LockJobRun, RefusedJobsWriteNothing) {
     EXPECT_FALSE(job.CreatePress(pressed)) << c.name;
     EXPECT_EQ(job.FailureFlag(), fFailed) << c.name;
     EXPECT_EQ(h.statuses, std::vector<std::string>{ExtractFileName(pressed) + "の処理異常"}) << c.name;
+    if (c.reason.empty()) {
+      EXPECT_TRUE(h.messages.empty()) << c.name;
+    } else {
+      ASSERT_EQ(h.messages.size(), 1u) << c.name;
+      EXPECT_NE(h.messages[0].find(c.reason), std::string::npos) << c.name << ": " << h.messages[0];
+      EXPECT_EQ(job.FailureReason(), h.messages[0]) << c.name;
+    }
     EXPECT_TRUE(FolderEntries(out).empty()) << c.name;
     EXPECT_EQ(ReadFileBytes(input), original) << c.name;
     EXPECT_EQ(h.refreshes, 0) << c.name;
   }
+}
+
+// A name of the longest length a file name may have locks like any other:
+// nothing the job writes lengthens it.
+TEST_F(LockJobRun, ALongestFileNameLocks) {
+  const std::string name = std::string(251, 'n') + ".pdf";
+  fs::copy_file(input, in + name);
+  TLockJob job(host, settings);
+  ASSERT_TRUE(job.LoadInputFile(in + name));
+  EXPECT_TRUE(job.CreatePress()) << (host.messages.empty() ? "" : host.messages[0]);
+  EXPECT_TRUE(FileExists(out + "/" + name));
+  EXPECT_EQ(FolderEntries(out), std::vector<std::string>{name});
 }
 
 TEST_F(LockJobRun, FailedCopyKeepsTheWorkFile) {
@@ -371,6 +391,10 @@ TEST_F(LockJobRun, FailedCopyKeepsTheWorkFile) {
   EXPECT_FALSE(job.CreatePress());
   EXPECT_EQ(host.statuses.back(), "doc.pdfの処理異常");
   EXPECT_EQ(job.FailureFlag(), fFailed);
+  // The reason follows the status: the path and the system's error text.
+  EXPECT_EQ(host.messages, std::vector<std::string>{Format(kSCannotWriteFileBecause,
+                                                           home.Dir() + "no-such-folder/doc.pdf",
+                                                           "No such file or directory")});
   const std::string work = job.WorkFileName();
   EXPECT_TRUE(FileExists(work));
   EXPECT_EQ(host.refreshes, 0);

@@ -725,6 +725,30 @@ TEST_F(MainWindowTest, DropAndCreateLockTheFileIntoTheOutputFolder) {
   }
 }
 
+// A failed job says why in a message box after its status line.
+TEST_F(MainWindowTest, AFailedJobShowsItsReasonAfterTheStatus) {
+  const QString fixture = QString(SARVANE_TEST_SOURCE_DIR) + "/tests/fixtures/lock_three_pages.pdf";
+  QTemporaryDir inputs;
+  const QString plain = inputs.path() + "/plain.pdf";
+  ASSERT_TRUE(QFile::copy(fixture, plain));
+  errors_.clear();
+  auto form = NewFormWithOutput();
+  form->show();
+  QString statusWhenShown;
+  form->SetErrorMessagePresenter([&](const std::string& text) {
+    statusWhenShown = form->LabelState->text();
+    errors_.push_back(text);
+  });
+  DropFiles(form.get(), {plain});
+  ASSERT_EQ(form->LabelState->text(), "plain.pdfの読み込み完了");
+  ASSERT_TRUE(QDir(out_.path()).removeRecursively());
+  QTest::mouseClick(form->SpeedButtonCreate, Qt::LeftButton);
+  EXPECT_EQ(form->LabelState->text(), "plain.pdfの処理異常");
+  EXPECT_EQ(statusWhenShown, "plain.pdfの処理異常");
+  EXPECT_EQ(errors_, std::vector<std::string>{OutDir() + "plain.pdf に書き込めません (No such file or directory)"});
+  form->close();
+}
+
 TEST_F(MainWindowTest, PendingMessagesDuringTheJobDoNotReenterIt) {
   const QString input = out_.path() + "/in.pdf";
   const QString other = out_.path() + "/other.pdf";

@@ -13,12 +13,14 @@
 namespace sarvane {
 
 TReplacingFile::TReplacingFile(std::string target) : target_(std::move(target)) {
+  // A short name of its own, not the target's name lengthened: a target
+  // whose name already takes most of the 255 bytes a name may have must
+  // still be writable.
   const std::string dir = ExtractFileDir(target_);
-  const std::string prefix = (dir.empty() ? std::string() : IncludeTrailingPathDelimiter(dir)) + "." +
-                             ExtractFileName(target_);
+  const std::string prefix = (dir.empty() ? std::string() : IncludeTrailingPathDelimiter(dir)) + ".sarvane-";
   for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
     char suffix[16];
-    std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(Random(0x7FFFFFFF)));
+    std::snprintf(suffix, sizeof suffix, "%08x.tmp", static_cast<unsigned>(Random(0x7FFFFFFF)));
     temp_ = prefix + suffix;
     fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd_ < 0 && errno != EEXIST) break;

@@ -335,6 +335,16 @@ TEST_F(LockInterop, CommandLineLocksEachFileInTurn) {
   EXPECT_EQ(ReadFileBytes(output).find("/Encrypt"), std::string::npos);
   EXPECT_EQ(ReadFileBytes(out + "/enc128.pdf").find("/Encrypt"), std::string::npos);
   EXPECT_EQ(ReadFileBytes(out + "/enc128.pdf").substr(0, 8), "%PDF-1.4");
+
+  // A failed copy says why after its status: the path and the system's text.
+  const std::string missing = home.Dir() + "missing";
+  TCommandRun failed =
+      RunCommand(Quote(cli) + " lock --owner o --out " + Quote(missing) + " " + Quote(Input("v13.pdf")));
+  EXPECT_EQ(failed.status, 1) << failed.out;
+  const std::vector<std::string> lines = Lines(failed.out);
+  ASSERT_GE(lines.size(), 2u) << failed.out;
+  EXPECT_EQ(lines[lines.size() - 2], "v13.pdfの処理異常");
+  EXPECT_EQ(lines.back(), missing + "/v13.pdf に書き込めません (No such file or directory)");
 }
 
 }  // namespace
