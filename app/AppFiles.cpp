@@ -1,6 +1,9 @@
 #include "app/AppFiles.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
 
 #include <filesystem>
 #include <system_error>
@@ -18,7 +21,22 @@ std::string SettingsFileName() {
 std::string WorkFolder() { return ApplicationHome() + "temp/"; }
 
 std::string TemplatesFolder() { return ExecutableDir(); }
-std::string DefaultOutputFolder() { return ExecutableDir(); }
+std::string DefaultOutputFolder() { return WritableOrUserFolder(ExecutableDir()); }
+
+std::string WritableOrUserFolder(const std::string& preferred) {
+  // A copy run from a folder of its own keeps its outputs beside it; an
+  // installed one cannot write there and uses a folder in the user's home.
+  if (IsWritableFolder(preferred)) return IncludeTrailingPathDelimiter(preferred);
+  const char* home = std::getenv("HOME");
+  const std::string dir = std::string(home && *home ? home : "/tmp") + "/Sarvane/";
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  return dir;
+}
+
+bool IsWritableFolder(const std::string& dir) {
+  return !dir.empty() && DirectoryExists(dir) && access(dir.c_str(), W_OK | X_OK) == 0;
+}
 
 bool CreateWorkFolder() {
   std::string dir = WorkFolder();

@@ -17,8 +17,16 @@ std::string WorkFolder();
 // The folder that holds date/, url/ and date_url/ with the script templates.
 std::string TemplatesFolder();
 
-// The output folder of a first run, and the fall-back for a vanished one.
+// The output folder of a first run, and the fall-back for one that vanished
+// or cannot be written: the executable's folder when the user may write
+// there (a portable copy), else ~/Sarvane/, created when needed.
 std::string DefaultOutputFolder();
+
+// preferred when it is a writable folder, else ~/Sarvane/ (created).
+std::string WritableOrUserFolder(const std::string& preferred);
+
+// Whether dir is a folder this process may create files in.
+bool IsWritableFolder(const std::string& dir);
 
 // Creates the work folder with its missing parents. The folder holds
 // decrypted documents, so it is made (or narrowed to) mode 0700. False when

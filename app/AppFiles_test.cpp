@@ -22,6 +22,33 @@ TEST(AppFiles, NamesFollowTheApplicationHomeAndTheExecutable) {
   EXPECT_EQ(DefaultOutputFolder(), ExecutableDir());
 }
 
+// An installed copy cannot write beside its executable: outputs then go to
+// ~/Sarvane/, made on first use.
+TEST(AppFiles, OutputFolderFallsBackToOneInTheUsersHome) {
+  TTempHome home;
+  const char* savedHome = getenv("HOME");
+  const std::string saved = savedHome ? savedHome : "";
+  setenv("HOME", (home.Dir() + "user").c_str(), 1);
+  const std::string userFolder = home.Dir() + "user/Sarvane/";
+  struct Case {
+    const char* name;
+    std::string preferred;
+    std::string expected;
+  } const cases[] = {
+      {"writable folder", home.Dir() + "temp", home.Dir() + "temp/"},
+      {"missing folder", home.Dir() + "gone/", userFolder},
+      {"a file, not a folder", home.Dir() + "file", userFolder},
+      {"empty", "", userFolder},
+  };
+  std::filesystem::create_directories(home.Dir() + "temp");
+  WriteFileBytes(home.Dir() + "file", "x");
+  for (const Case& c : cases) {
+    EXPECT_EQ(WritableOrUserFolder(c.preferred), c.expected) << c.name;
+  }
+  EXPECT_TRUE(DirectoryExists(userFolder));
+  setenv("HOME", saved.c_str(), 1);
+}
+
 TEST(AppFiles, WorkFolderIsCreatedPrivate) {
   struct TCase {
     const char* name;

@@ -27,7 +27,7 @@ bool ReadCheck(const TIniFile& ini, const char* section, const char* key, bool d
 }
 
 std::string UsableOutPath(const std::string& path) {
-  if (path.empty() || !DirectoryExists(path)) return DefaultOutputFolder();
+  if (!IsWritableFolder(path)) return DefaultOutputFolder();
   return IncludeTrailingPathDelimiter(path);
 }
 

@@ -635,7 +635,7 @@ void TForm1::FormCreate() {
   }
 
   std::string out = settings_.OutPath;
-  if (out.empty() || !DirectoryExists(out)) out = DefaultOutputFolder();
+  if (!IsWritableFolder(out)) out = DefaultOutputFolder();
   SetOutputFolder(out);
 
   LabelState->clear();

@@ -51,6 +51,7 @@ const char kLockUsage[] =
     "                   (the listed ones are disabled, the others allowed;\n"
     "                   an empty LIST allows all)    [Secu] PR MD CP AN DA FF AC\n"
     "  --out DIR        output folder                          [PDF] OutPath\n"
+    "                   (without it and --settings: the current folder)\n"
     "  --expire DATE    view limit: the pages show only up to and including\n"
     "                   DATE (yyyy/MM/dd), judged by the viewer's JavaScript\n"
     "                                                          [PDF] LockDateOn=1\n"
@@ -319,6 +320,9 @@ int CmdLock(int argc, char** argv) {
   if (o.haveOut) {
     if (o.out.empty()) return UsageError("--out needs a folder");
     settings.OutPath = sarvane::IncludeTrailingPathDelimiter(o.out);
+  } else if (o.settingsFile.empty()) {
+    // As command-line tools do: into the folder the command runs in.
+    settings.OutPath = "./";
   }
 
   if (o.haveExpire) {

@@ -336,6 +336,14 @@ TEST_F(LockInterop, CommandLineLocksEachFileInTurn) {
   EXPECT_EQ(ReadFileBytes(out + "/enc128.pdf").find("/Encrypt"), std::string::npos);
   EXPECT_EQ(ReadFileBytes(out + "/enc128.pdf").substr(0, 8), "%PDF-1.4");
 
+  // Without --out (and --settings) the copy goes to the current folder.
+  const std::string here = home.Dir() + "here";
+  fs::create_directories(here);
+  TCommandRun inPlace =
+      RunCommand("cd " + Quote(here) + " && " + Quote(cli) + " lock --owner o " + Quote(Input("v13.pdf")));
+  EXPECT_EQ(inPlace.status, 0) << inPlace.out;
+  EXPECT_NE(ReadFileBytes(here + "/v13.pdf").find("/Encrypt"), std::string::npos);
+
   // A failed copy says why after its status: the path and the system's text.
   const std::string missing = home.Dir() + "missing";
   TCommandRun failed =
