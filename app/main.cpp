@@ -2,6 +2,7 @@
 // copy to the front and ends.
 #include <QApplication>
 
+#include "app/QtTranslations.h"
 #include "app/Unit1.h"
 
 int main(int argc, char** argv) {
@@ -9,6 +10,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(sarvane::app::kApplicationTitle);
   QApplication::setApplicationDisplayName(sarvane::app::kApplicationTitle);
   QApplication::setDesktopFileName("sarvane");
+  const auto qtTexts = sarvane::app::InstallQtTranslations();
 
   sarvane::app::TForm1 form;
   if (form.Terminated()) return 0;
