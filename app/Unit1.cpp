@@ -22,6 +22,7 @@
 #include <algorithm>
 
 #include "app/AppFiles.h"
+#include "app/CalendarHeader.h"
 #include "app/JobFolder.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
@@ -394,6 +395,7 @@ void TForm1::BuildControls() {
   MonthCalendar1->setObjectName("MonthCalendar1");
   MonthCalendar1->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
   MonthCalendar1->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
+  ShowYearBeforeMonth(MonthCalendar1);
   // Fills the panel inside its one-pixel bevel; the window never resizes.
   MonthCalendar1->setGeometry(Panel2->contentsRect());
   // The panel is lower than the calendar would like: its rows shrink to fit

@@ -7,7 +7,8 @@ add_library(sarvane_gui STATIC
   ${CMAKE_CURRENT_LIST_DIR}/SysCtrls.cpp
   ${CMAKE_CURRENT_LIST_DIR}/NewCtrls.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FolderDialog.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/QtTranslations.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/QtTranslations.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CalendarHeader.cpp)
 set_target_properties(sarvane_gui PROPERTIES AUTOMOC ON)
 target_include_directories(sarvane_gui PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(sarvane_gui PUBLIC sarvane_app sarvane_platform Qt6::Widgets Qt6::Network)
@@ -23,6 +24,7 @@ sarvane_add_test(gui_test
     ${CMAKE_CURRENT_LIST_DIR}/NewCtrls_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FolderDialog_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/QtTranslations_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CalendarHeader_test.cpp
   LIBS sarvane_gui Qt6::Test)
 set_target_properties(gui_test PROPERTIES AUTOMOC ON)
 # The single-instance test starts the real program as a second copy.
