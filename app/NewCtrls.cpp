@@ -12,18 +12,6 @@
 
 namespace sarvane::app {
 
-namespace {
-
-QString CutName(const QString& name) {
-  if (name.size() <= kMaxDroppedNameLength) return name;
-  int n = kMaxDroppedNameLength;
-  // Never leave half of a surrogate pair at the end.
-  if (name.at(n - 1).isHighSurrogate()) --n;
-  return name.left(n);
-}
-
-}  // namespace
-
 QStringList DroppedLocalFiles(const QMimeData* mime) {
   QStringList files;
   if (!mime || !mime->hasUrls()) return files;
@@ -89,6 +77,11 @@ bool TFileDrop::eventFilter(QObject* watched, QEvent* event) {
   auto* drop = static_cast<QDropEvent*>(event);
   QStringList files = DroppedLocalFiles(drop->mimeData());
   if (files.isEmpty()) return false;  // text and the like stay with the child
+  if (OnCanDrop && !OnCanDrop(files)) {
+    drop->setDropAction(Qt::IgnoreAction);
+    drop->ignore();
+    return true;
+  }
   drop->setDropAction(Qt::CopyAction);
   drop->accept();
   if (type == QEvent::Drop) {
@@ -104,9 +97,8 @@ bool TFileDrop::eventFilter(QObject* watched, QEvent* event) {
 
 void TFileDrop::DropFiles(const QStringList& files, QPoint point) {
   if (!OnFileDrop) return;
-  QStringList names;
-  for (const QString& f : files) names << CutName(f);
-  OnFileDrop(this, static_cast<int>(names.size()), names, point.x(), point.y());
+  // Whole paths: a path cut short names another file.
+  OnFileDrop(this, static_cast<int>(files.size()), files, point.x(), point.y());
 }
 
 }  // namespace sarvane::app

@@ -12,8 +12,6 @@
 namespace sarvane::app {
 
 inline constexpr const char* kInvalidWindowHandleMessage = "Invalidate Window Handle in FileDrop";
-// Longest file name handed to OnFileDrop; longer names are cut.
-inline constexpr int kMaxDroppedNameLength = 254;
 
 // Sender, number of files, their names (local paths, in the order the drag
 // source gave them), drop point in the target's client coordinates.
@@ -34,6 +32,10 @@ class TFileDrop : public QObject {
   void SetControl(QWidget* value);
 
   TFileDropEvent OnFileDrop;
+  // Asked while files are dragged over the target: false makes the drag
+  // source show the drop as not accepted, and the files are not handed on.
+  // Unset: every drag of local files is taken.
+  std::function<bool(const QStringList& files)> OnCanDrop;
 
   // The owner has finished loading: hook it when no Control was set.
   void Loaded();

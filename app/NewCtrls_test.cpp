@@ -94,21 +94,29 @@ TEST_F(FileDropTest, ChildThatTakesTextDropsDoesNotSwallowFiles) {
   EXPECT_EQ(rec_.calls, 1);
 }
 
-TEST_F(FileDropTest, NamesLongerThanTheLimitAreCut) {
-  struct Case {
-    int length;
-    int expected;
-  };
-  const Case cases[] = {{253, 253}, {254, 254}, {255, 254}, {600, 254}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.length);
-    QString name = "/" + QString(c.length - 1, QChar('n'));
+// A path is handed on whole, however long: a cut path names another file.
+TEST_F(FileDropTest, LongPathsArriveWhole) {
+  for (const int length : {254, 255, 600, 4000}) {
+    SCOPED_TRACE(length);
+    rec_.files.clear();
+    const QString name = "/" + QString(length - 1, QChar('n'));
     auto mime = FileMime({name});
     DropOn(&window_, QPoint(1, 1), mime.get());
     ASSERT_EQ(rec_.files.size(), 1);
-    EXPECT_EQ(rec_.files.first().size(), c.expected);
-    EXPECT_EQ(rec_.files.first(), name.left(c.expected));
+    EXPECT_EQ(rec_.files.first(), name);
   }
+}
+
+// A drop the owner will not take is refused to the drag source, and nothing
+// is handed on.
+TEST_F(FileDropTest, ADropTheOwnerWillNotTakeIsRefused) {
+  drop_->OnCanDrop = [](const QStringList& files) { return files.first().endsWith(".pdf"); };
+  auto text = FileMime({"/tmp/notes.txt"});
+  EXPECT_FALSE(DropOn(&window_, QPoint(1, 1), text.get()));
+  EXPECT_EQ(rec_.calls, 0);
+  auto pdf = FileMime({"/tmp/a.pdf"});
+  EXPECT_TRUE(DropOn(&window_, QPoint(1, 1), pdf.get()));
+  EXPECT_EQ(rec_.calls, 1);
 }
 
 TEST_F(FileDropTest, AcceptSwitchesTheTargetOffAndOnAgain) {

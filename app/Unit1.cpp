@@ -566,6 +566,9 @@ void TForm1::ConnectHandlers() {
   connect(LabelMail, &TLinkLabel::clicked, this, [this] { LabelMailClick(); });
   // The drop event returns to the drag source first; the selection (which
   // may take long and show message boxes) runs afterwards.
+  // Only a PDF first in the drag is taken, and none while a job runs; the
+  // drag source shows any other drop as refused, and the selection stays.
+  FileDrop1->OnCanDrop = [this](const QStringList& files) { return !busy_ && IsPdfName(ToPath(files.first())); };
   FileDrop1->OnFileDrop = [this](QObject* sender, int num, const QStringList& files, int x, int y) {
     QPointer<QObject> from(sender);
     QMetaObject::invokeMethod(
@@ -692,7 +695,7 @@ void TForm1::SpeedButtonLoadClick() {
     if (!OpenDialog1->Execute()) return;
     currentInput_ = OpenDialog1->FileName;
     EditPDF->setText(FromPath(currentInput_));
-    LabelState->setText(FromPath(ExtractFileName(currentInput_)));
+    SetStatusText(FromPath(ExtractFileName(currentInput_)));
     LoadInputFile(currentInput_);
   });
 }
@@ -702,11 +705,9 @@ void TForm1::FileDrop1FileDrop(QObject*, int Num, const QStringList& Files, int,
   Guarded([&] {
     if (Num < 1 || Files.isEmpty()) return;
     std::string first = ToPath(Files.first());
-    std::string ext = ExtractFileExt(first);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-    if (ext != ".pdf") return;
+    if (!IsPdfName(first)) return;
     currentInput_ = first;
-    LabelState->setText(FromPath(ExtractFileName(currentInput_)));
+    SetStatusText(FromPath(ExtractFileName(currentInput_)));
     LoadInputFile(currentInput_);
     EditPDF->setText(FromPath(currentInput_));
   });
@@ -830,7 +831,22 @@ void TForm1::LabelMailClick() {
 
 // --- ILockJobHost ---
 
-void TForm1::ShowStatus(const std::string& text) { LabelState->setText(FromUtf8(text)); }
+void TForm1::ShowStatus(const std::string& text) { SetStatusText(FromUtf8(text)); }
+
+void TForm1::SetStatusText(const QString& text) {
+  // A long name is shortened in its middle, so that the end of the line
+  // (処理完了 or 処理異常) stays in sight; the whole text is the tool tip.
+  const int room = LabelState->contentsRect().width();
+  const QString shown = LabelState->fontMetrics().elidedText(text, Qt::ElideMiddle, room);
+  LabelState->setText(shown);
+  LabelState->setToolTip(shown == text ? QString() : text);
+}
+
+bool TForm1::IsPdfName(const std::string& path) {
+  std::string ext = ExtractFileExt(path);
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+  return ext == ".pdf";
+}
 
 void TForm1::SetErrorMessagePresenter(std::function<void(const std::string&)> presenter) {
   ErrorPresenter() = std::move(presenter);

@@ -244,6 +244,13 @@ class TForm1 : public QWidget, public ILockJobHost {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // The status line; a text too long for it loses its middle.
+  void SetStatusText(const QString& text);
+  static bool IsPdfName(const std::string& path);
+
+ protected:
+
+ private:
   void BuildControls();
   void FitTexts();
   void CreateComponents();

@@ -725,6 +725,35 @@ TEST_F(MainWindowTest, DropAndCreateLockTheFileIntoTheOutputFolder) {
   }
 }
 
+// A long name on the status line loses its middle, not its end: the
+// outcome stays readable. The whole text is the tool tip.
+TEST_F(MainWindowTest, ALongStatusKeepsItsEnd) {
+  auto form = NewFormWithOutput();
+  form->show();
+  const std::string name = std::string(240, 'n') + ".pdf";
+  form->ShowStatus(name + "の処理完了");
+  const QString shown = form->LabelState->text();
+  EXPECT_LT(shown.size(), QString::fromStdString(name).size());
+  EXPECT_TRUE(shown.endsWith("の処理完了")) << shown.toStdString();
+  EXPECT_TRUE(shown.startsWith("nnn")) << shown.toStdString();
+  EXPECT_EQ(form->LabelState->toolTip().toStdString(), name + "の処理完了");
+  form->ShowStatus("a.pdfの処理完了");
+  EXPECT_EQ(form->LabelState->text(), "a.pdfの処理完了");
+  EXPECT_TRUE(form->LabelState->toolTip().isEmpty());
+  form->close();
+}
+
+// A drop the window will not take is refused to the drag source.
+TEST_F(MainWindowTest, ADropOfANonPdfIsRefused) {
+  Touch(out_.path() + "/note.txt");
+  auto form = NewFormWithOutput();
+  form->show();
+  form->OnLoadInputFile = [](const std::string&) { return true; };
+  EXPECT_FALSE(DropFiles(form.get(), {out_.path() + "/note.txt"}));
+  EXPECT_TRUE(DropFiles(form.get(), {out_.path() + "/note.pdf"}));
+  form->close();
+}
+
 // A failed job says why in a message box after its status line.
 TEST_F(MainWindowTest, AFailedJobShowsItsReasonAfterTheStatus) {
   const QString fixture = QString(SARVANE_TEST_SOURCE_DIR) + "/tests/fixtures/lock_three_pages.pdf";
