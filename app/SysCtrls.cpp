@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QLocalServer>
+#include <QFile>
 #include <QLocalSocket>
 #include <QMessageBox>
 #include <QStandardPaths>
@@ -30,6 +31,10 @@ std::atomic<bool> terminateRequested{false};
 int instanceCount = 0;
 
 constexpr char kActivateRequest[] = "activate\n";
+// "open " and the path percent-encoded (a file name may hold a line end).
+constexpr char kOpenRequest[] = "open ";
+// The longest request: an open request for the longest path.
+constexpr qint64 kMaxRequest = 6 + 3 * 4096 + 1;
 constexpr int kSocketTimeoutMs = 1000;
 
 // A unique name becomes part of a file name: keep it to safe characters.
@@ -149,16 +154,21 @@ void TSingleInstance::OnNewConnection() {
   while (QLocalSocket* socket = server_->nextPendingConnection()) {
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-      // Only the one short request is expected; anything longer is dropped.
-      if (socket->bytesAvailable() > 64) {
-        socket->abort();
+      // Only the one request line is expected; anything longer is dropped.
+      if (!socket->canReadLine()) {
+        if (socket->bytesAvailable() > kMaxRequest) socket->abort();
         return;
       }
-      if (!socket->canReadLine()) return;
-      QByteArray line = socket->readLine(64);
+      const QByteArray line = socket->readLine(kMaxRequest + 1);
       if (line == kActivateRequest) {
         BringOwnerToFront();
         emit ActivationRequested();
+      } else if (line.startsWith(kOpenRequest) && line.endsWith('\n')) {
+        const QByteArray encoded = line.mid(qsizetype(sizeof kOpenRequest - 1)).chopped(1);
+        const QString path = QFile::decodeName(QByteArray::fromPercentEncoding(encoded));
+        BringOwnerToFront();
+        emit ActivationRequested();
+        if (!path.isEmpty()) emit OpenRequested(path);
       }
       socket->disconnectFromServer();
     });
@@ -183,7 +193,11 @@ bool TSingleInstance::AskFirstToActivate() {
   QLocalSocket socket;
   socket.connectToServer(QString::fromStdString(ServerPath(uniqueName_)));
   if (!socket.waitForConnected(kSocketTimeoutMs)) return false;
-  socket.write(kActivateRequest);
+  if (fileToOpen_.empty()) {
+    socket.write(kActivateRequest);
+  } else {
+    socket.write(kOpenRequest + QByteArray::fromStdString(fileToOpen_).toPercentEncoding() + "\n");
+  }
   bool sent = socket.waitForBytesWritten(kSocketTimeoutMs);
   socket.disconnectFromServer();
   if (socket.state() != QLocalSocket::UnconnectedState) socket.waitForDisconnected(kSocketTimeoutMs);

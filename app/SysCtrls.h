@@ -67,6 +67,10 @@ class TSingleInstance : public QObject {
   const std::string& UniqueName() const { return uniqueName_; }
   void SetUniqueName(const std::string& value) { uniqueName_ = value; }
 
+  // A later copy started to open a file (an absolute path) hands it to the
+  // first copy along with the request to come to the front.
+  void SetFileToOpen(const std::string& path) { fileToOpen_ = path; }
+
   // Fired in a later copy before it acts on DupInstAction.
   std::function<void(QObject* Sender)> OnDuplicate;
 
@@ -88,6 +92,8 @@ class TSingleInstance : public QObject {
  signals:
   // The first copy was asked by a later one to come to the front.
   void ActivationRequested();
+  // ... and to open this file (after ActivationRequested).
+  void OpenRequested(const QString& path);
 
  private:
   void StartServer();
@@ -101,6 +107,7 @@ class TSingleInstance : public QObject {
   TDupInstAction dupInstAction_ = diActivateFirst;
   std::string errorMessage_ = kDefaultDupErrorMessage;
   std::string uniqueName_;
+  std::string fileToOpen_;
   int lockFd_ = -1;
   bool duplicate_ = false;
   QLocalServer* server_ = nullptr;

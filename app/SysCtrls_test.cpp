@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 #include <QLocalServer>
+#include <QFile>
 #include <QLocalSocket>
 #include <QSignalSpy>
 #include <QTest>
@@ -194,6 +195,32 @@ TEST_F(SingleInstanceTest, FirstCopyComesToTheFrontOnlyForTheActivationRequest) 
   }
   EXPECT_FALSE(owner.isMinimized());
   EXPECT_TRUE(owner.isVisible());
+}
+
+// A later copy started to open a file hands its path over, whatever the
+// path holds; the first copy comes to the front and is asked to open it.
+TEST_F(SingleInstanceTest, LaterCopyHandsItsFileToTheFirst) {
+  QWidget owner;
+  owner.showMinimized();
+  TSingleInstance first(&owner);
+  first.SetUniqueName("OpenTest");
+  first.Loaded();
+  ASSERT_TRUE(first.IsFirstInstance());
+  for (const QString& path : {QString("/tmp/a b.pdf"), QString("/tmp/報告書.pdf"), QString("/tmp/line\nend%.pdf"),
+                              "/" + QString(4000, QChar('n')) + ".pdf"}) {
+    SCOPED_TRACE(path.left(40).toStdString());
+    QSignalSpy opened(&first, &TSingleInstance::OpenRequested);
+    QSignalSpy activated(&first, &TSingleInstance::ActivationRequested);
+    QLocalSocket client;
+    client.connectToServer(QString::fromStdString(TSingleInstance::ServerPath("OpenTest")));
+    ASSERT_TRUE(client.waitForConnected(2000));
+    client.write("open " + QFile::encodeName(path).toPercentEncoding() + "\n");
+    client.flush();
+    ASSERT_TRUE(opened.wait(2000));
+    EXPECT_EQ(opened.takeFirst().at(0).toString(), path);
+    EXPECT_EQ(activated.count(), 1);
+  }
+  EXPECT_FALSE(owner.isMinimized());
 }
 
 TEST(DefaultExceptionReport, GoesToTheReporterWithTheExactMessage) {

@@ -225,6 +225,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   SingleInstance1->SetDupInstAction(diActivateFirst);
   SingleInstance1->SetErrorMessage(kDefaultDupErrorMessage);
   SingleInstance1->SetUniqueName(kSingleInstanceName);
+  SingleInstance1->SetFileToOpen(FileToOpen());
   try {
     SingleInstance1->Loaded();
   } catch (const std::exception& e) {
@@ -266,7 +267,22 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   ConnectHandlers();
   Guarded([this] { FormCreate(); });
   created_ = true;
+  // A file to open is selected as a drop would select it, once the window
+  // runs; so is one a later copy hands over.
+  connect(SingleInstance1, &TSingleInstance::OpenRequested, this, [this](const QString& path) { OpenFile(path); });
+  if (const std::string path = FileToOpen(); !path.empty()) {
+    QMetaObject::invokeMethod(this, [this, path] { OpenFile(FromPath(path)); }, Qt::QueuedConnection);
+  }
 }
+
+std::string& TForm1::FileToOpen() {
+  static std::string path;
+  return path;
+}
+
+void TForm1::SetFileToOpen(const std::string& path) { FileToOpen() = path; }
+
+void TForm1::OpenFile(const QString& path) { FileDrop1FileDrop(nullptr, 1, {path}, 0, 0); }
 
 TForm1::~TForm1() = default;
 

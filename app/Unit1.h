@@ -240,6 +240,13 @@ class TForm1 : public QWidget, public ILockJobHost {
   // function restores the message box.
   static void SetErrorMessagePresenter(std::function<void(const std::string&)> presenter);
 
+  // The file the program was started to open (an absolute path), set before
+  // the window is made: the window selects it as a drop would, or hands it
+  // to the copy already running.
+  static void SetFileToOpen(const std::string& path);
+  // Selects path as a drop of it would.
+  void OpenFile(const QString& path);
+
  protected:
   void closeEvent(QCloseEvent* event) override;
 
@@ -247,6 +254,7 @@ class TForm1 : public QWidget, public ILockJobHost {
   // The status line; a text too long for it loses its middle.
   void SetStatusText(const QString& text);
   static bool IsPdfName(const std::string& path);
+  static std::string& FileToOpen();
 
  protected:
 

@@ -1018,6 +1018,42 @@ TEST_F(MainWindowTest, SecondCopyEndsAndBringsTheFirstToTheFront) {
   EXPECT_FALSE(form->isMinimized());
   // The second copy wrote nothing: no settings file, no work folder.
   EXPECT_TRUE(QDir(secondHome.path()).isEmpty()) << QDir(secondHome.path()).entryList().join(",").toStdString();
+
+  // "sarvane FILE.pdf" while a copy runs: that copy selects the file (given
+  // relative to the second copy's folder).
+  Touch(out_.path() + "/opened.pdf");
+  std::vector<std::string> loads;
+  form->OnLoadInputFile = [&](const std::string& path) {
+    loads.push_back(path);
+    return true;
+  };
+  QProcess third;
+  third.setProcessEnvironment(env);
+  third.setWorkingDirectory(out_.path());
+  third.start(SARVANE_GUI_EXE, {"opened.pdf"});
+  ASSERT_TRUE(third.waitForStarted(10000));
+  t.restart();
+  while ((third.state() != QProcess::NotRunning || loads.empty()) && t.elapsed() < 30000) QTest::qWait(20);
+  EXPECT_EQ(third.exitCode(), 0);
+  EXPECT_EQ(loads, std::vector<std::string>{OutDir() + "opened.pdf"});
+  EXPECT_EQ(form->EditPDF->text().toStdString(), OutDir() + "opened.pdf");
+}
+
+// A first copy started to open a file selects it once its window runs.
+TEST_F(MainWindowTest, FileGivenAtStartIsSelected) {
+  Touch(out_.path() + "/start.pdf");
+  TForm1::SetFileToOpen(OutDir() + "start.pdf");
+  auto form = NewFormWithOutput();
+  TForm1::SetFileToOpen("");
+  std::vector<std::string> loads;
+  form->OnLoadInputFile = [&](const std::string& path) {
+    loads.push_back(path);
+    return true;
+  };
+  form->show();
+  QTest::qWait(50);
+  EXPECT_EQ(loads, std::vector<std::string>{OutDir() + "start.pdf"});
+  form->close();
 }
 
 TEST_F(MainWindowTest, ScreenshotsOfEveryTab) {
