@@ -160,7 +160,7 @@ void TLockJob::PDFDocPassword(TzkComponent*, std::string& password, bool& contin
 
 void TLockJob::SaveWorkFile(const std::string& workFile) {
   PDFDoc_->SetShowSetupDialog(false);
-  PDFDoc_->SaveDocument(workFile, 2);
+  PDFDoc_->SaveDocument(workFile, TzkPDFDocument::naKeep);
   RestrictToOwner(workFile);
 }
 

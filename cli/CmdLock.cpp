@@ -7,6 +7,7 @@
 #include <iostream>
 #include <mutex>
 #include <sstream>
+#include <set>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -152,10 +153,21 @@ bool LockAll(const TSettings& settings, const std::vector<std::string>& files, i
   TOrderedLines lines(files.size());
   std::atomic<size_t> next{0};
   std::atomic<bool> allOk{true};
+  // Outputs are named after their inputs: a later input of the same file
+  // name would overwrite an earlier one's copy, so it is refused.
+  std::vector<bool> repeated(files.size(), false);
+  std::set<std::string> names;
+  for (size_t i = 0; i < files.size(); ++i) repeated[i] = !names.insert(sarvane::ExtractFileName(files[i])).second;
   auto work = [&] {
     for (size_t i; (i = next++) < files.size();) {
       TTerminalHost host(lines, i);
-      if (!LockOne(settings, files[i], host)) allOk = false;
+      if (repeated[i]) {
+        host.ShowErrorMessage("sarvane-cli: " + files[i] +
+                              ": refused, an earlier input of this run has the same file name");
+        allOk = false;
+      } else if (!LockOne(settings, files[i], host)) {
+        allOk = false;
+      }
       lines.Done(i);
     }
   };

@@ -10,6 +10,8 @@
 
 #include "pdf/crypt/zkPDFCrypt.h"
 #include "pdf/document/zkPDFDoc.h"
+#include "pdf/document/zkPDFSerializer.h"
+#include "pdf/filters/zkFilter.h"
 #include "pdf/forms/zkPDFFormFields.h"
 
 namespace {
@@ -196,10 +198,10 @@ int CmdRewrite(int argc, char** argv) {
     } else if (encryption.ChangeAllowed()) {
       encryption.SetEnabled(false);
     }
-    if (o.compress == "flate") doc.SetCompression(0, 2);
-    if (o.compress == "rle") doc.SetCompression(1, 2);
+    if (o.compress == "flate") doc.SetCompression(sarvane::pdf::doc::ckFlate, sarvane::pdf::kDefaultLevelIndex);
+    if (o.compress == "rle") doc.SetCompression(sarvane::pdf::doc::ckRunLength, sarvane::pdf::kDefaultLevelIndex);
 
-    doc.SaveDocument(o.output, 2);
+    doc.SaveDocument(o.output, TzkPDFDocument::naKeep);
     // The output is complete and closed. Releasing the document object by
     // object would take about as long as writing it, and the process ends
     // here anyway.

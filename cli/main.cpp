@@ -21,7 +21,12 @@ const char kUsage[] =
     "commands:\n"
     "  lock [OPTIONS] FILE...   write a locked copy of each file (lock --help)\n"
     "  info [--password P] FILE print what the file holds as JSON (info --help)\n"
-    "  rewrite [OPTIONS] IN OUT write IN anew as OUT (rewrite --help)\n";
+    "  rewrite [OPTIONS] IN OUT write IN anew as OUT (rewrite --help)\n"
+    "\n"
+    "exit status:\n"
+    "  0  success (lock: every file was locked)\n"
+    "  1  failure, or a wrong command line\n"
+    "  2  the password was refused (info, rewrite)\n";
 
 }  // namespace
 

@@ -344,6 +344,18 @@ TEST_F(LockInterop, CommandLineLocksEachFileInTurn) {
   EXPECT_EQ(inPlace.status, 0) << inPlace.out;
   EXPECT_NE(ReadFileBytes(here + "/v13.pdf").find("/Encrypt"), std::string::npos);
 
+  // Two inputs of one name would write one output: the later is refused.
+  const std::string twin = home.Dir() + "twin";
+  fs::create_directories(twin);
+  fs::copy_file(Input("v13.pdf"), twin + "/v13.pdf");
+  fs::remove(out + "/v13.pdf");
+  TCommandRun twins = RunCommand(Quote(cli) + " lock --owner o --out " + Quote(out) + " " + Quote(Input("v13.pdf")) +
+                                 " " + Quote(twin + "/v13.pdf"));
+  EXPECT_EQ(twins.status, 1) << twins.out;
+  EXPECT_EQ(Lines(twins.out).back(),
+            "sarvane-cli: " + twin + "/v13.pdf: refused, an earlier input of this run has the same file name");
+  EXPECT_TRUE(FileExists(out + "/v13.pdf"));
+
   // A failed copy says why after its status: the path and the system's text.
   const std::string missing = home.Dir() + "missing";
   TCommandRun failed =

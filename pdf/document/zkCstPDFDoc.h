@@ -212,6 +212,8 @@ class TzkCustomPDFDocument : public TzkComponent {
   // a temporary name beside it and renamed into place once complete, so a
   // failed save never leaves a truncated file where a good one stood.
   void SaveDocument(const std::string& fileName, int mode);
+  // The save modes by name.
+  enum TzkNeedAppearancesMode : int { naForceTrue = 0, naForceFalse = 1, naKeep = 2 };
   // Writes the whole document anew into out, as SaveDocument writes a file.
   void SaveDocumentTo(sarvane::pdf::TzkStream& out) { WriteDocument(out); }
   // Compresses every stream on save: kind 0 Flate, 1 RunLength; level is the
