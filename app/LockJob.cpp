@@ -198,15 +198,15 @@ bool TLockJob::MakeWorkFile(const std::string& path) {
     host_.ShowErrorMessage(kSWrongPassword);
     return false;
   }
-  try {
-    PDFDoc_->SetShowSetupDialog(false);
-    PDFDoc_->Encryption().SetEnabled(false);
-  } catch (const std::exception&) {
-    // Settings locked: the input opened with its user password only.
+  PDFDoc_->SetShowSetupDialog(false);
+  if (!PDFDoc_->Encryption().ChangeAllowed()) {
+    // The input opened with its user password only: its protection is not
+    // ours to change.
     host_.ShowErrorMessage(kSUserRightsOnly);
     failure_ = fUserRights;
     return false;
   }
+  PDFDoc_->Encryption().SetEnabled(false);
   recordedVersion_ = PDFDoc_->PDFVersion();
   inputPageCount_ = PDFDoc_->PageCount();
   jobFolder_ = std::make_unique<TJobFolder>();
