@@ -18,6 +18,7 @@
 #include "app/LockJob.h"
 #include "app/Rw_ini.h"
 #include "app/ViewLimit.h"
+#include "cli/DenyList.h"
 #include "platform/CodePage.h"
 #include "platform/Exception.h"
 #include "platform/Paths.h"
@@ -50,7 +51,8 @@ const char kLockUsage[] =
     "  --deny LIST      comma-separated operations to disable: print, modify,\n"
     "                   copy, annotate, assemble, fill, accessibility\n"
     "                   (the listed ones are disabled, the others allowed;\n"
-    "                   an empty LIST allows all)    [Secu] PR MD CP AN DA FF AC\n"
+    "                   an empty LIST allows all; highres only with print,\n"
+    "                   which takes it along)        [Secu] PR MD CP AN DA FF AC\n"
     "  --out DIR        output folder                          [PDF] OutPath\n"
     "                   (without it and --settings: the current folder)\n"
     "  --expire DATE    view limit: the pages show only up to and including\n"
@@ -197,24 +199,22 @@ std::string FromTerminal(const std::string& text) {
   return sarvane::Utf16ToAnsi(sarvane::Utf8ToUtf16(text));
 }
 
+// The lock job's settings hold one box per operation; printing in high
+// resolution only goes with printing.
 bool ApplyDenyList(const std::string& list, TSettings& s, std::string& error) {
-  s.PR = s.MD = s.CP = s.AN = s.DA = s.FF = s.AC = false;
-  std::stringstream in(list);
-  std::string item;
-  while (std::getline(in, item, ',')) {
-    if (item.empty()) continue;
-    if (item == "print") s.PR = true;
-    else if (item == "modify") s.MD = true;
-    else if (item == "copy") s.CP = true;
-    else if (item == "annotate") s.AN = true;
-    else if (item == "assemble") s.DA = true;
-    else if (item == "fill") s.FF = true;
-    else if (item == "accessibility") s.AC = true;
-    else {
-      error = "unknown operation '" + item + "' in --deny";
-      return false;
-    }
+  sarvane::cli::TDeniedOperations denied;
+  if (!sarvane::cli::ParseDenyList(list, denied, error)) return false;
+  if (denied.HighRes && !denied.Print) {
+    error = "--deny highres: lock withholds high-resolution printing only together with print";
+    return false;
   }
+  s.PR = denied.Print;
+  s.MD = denied.Modify;
+  s.CP = denied.Copy;
+  s.AN = denied.Annotate;
+  s.DA = denied.Assemble;
+  s.FF = denied.Fill;
+  s.AC = denied.Accessibility;
   return true;
 }
 

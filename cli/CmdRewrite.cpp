@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/DenyList.h"
 #include "pdf/crypt/zkPDFCrypt.h"
 #include "pdf/document/zkPDFDoc.h"
 #include "pdf/document/zkPDFSerializer.h"
@@ -115,37 +116,10 @@ Options ParseOptions(int argc, char** argv) {
 }
 
 TzkUserPermissions PermissionsWithout(const std::string& list) {
-  using namespace sarvane::pdf;
-  TzkUserPermissions permissions = TzkUserPermissions::All();
-  size_t start = 0;
-  while (start <= list.size()) {
-    size_t end = list.find(',', start);
-    if (end == std::string::npos) end = list.size();
-    const std::string item = list.substr(start, end - start);
-    start = end + 1;
-    if (item.empty()) continue;
-    if (item == "print") {
-      permissions.Exclude(AllowPrint);
-      permissions.Exclude(AllowHighResPrint);
-    } else if (item == "modify") {
-      permissions.Exclude(AllowModify);
-    } else if (item == "copy") {
-      permissions.Exclude(AllowCopy);
-    } else if (item == "annotate") {
-      permissions.Exclude(AllowAnnotation);
-    } else if (item == "fill") {
-      permissions.Exclude(AllowFormFill);
-    } else if (item == "accessibility") {
-      permissions.Exclude(AllowAccessibility);
-    } else if (item == "assemble") {
-      permissions.Exclude(AllowDocAssembly);
-    } else if (item == "highres") {
-      permissions.Exclude(AllowHighResPrint);
-    } else {
-      throw UsageError("unknown permission '" + item + "' in --deny");
-    }
-  }
-  return permissions;
+  sarvane::cli::TDeniedOperations denied;
+  std::string error;
+  if (!sarvane::cli::ParseDenyList(list, denied, error)) throw UsageError(error);
+  return sarvane::cli::PermissionsWithout(denied);
 }
 
 }  // namespace

@@ -304,6 +304,10 @@ TEST_F(LockInterop, CommandLineLocksEachFileInTurn) {
   EXPECT_NE(help.out.find("--deny LIST"), std::string::npos);
   EXPECT_EQ(RunCommand(Quote(cli) + " lock --level 56 x.pdf").status, 1);
   EXPECT_EQ(RunCommand(Quote(cli) + " lock --deny print,scan x.pdf").status, 1);
+  // One vocabulary with rewrite; the lock job withholds highres only with print.
+  TCommandRun highres = RunCommand(Quote(cli) + " lock --deny highres x.pdf");
+  EXPECT_EQ(highres.status, 1);
+  EXPECT_NE(highres.out.find("only together with print"), std::string::npos) << highres.out;
   EXPECT_EQ(RunCommand(Quote(cli) + " lock").status, 1);
 
   // A good file and one whose unlock password is wrong: both run, exit 1.

@@ -360,7 +360,7 @@ TEST_F(RewriteInterop, CommandLineErrors) {
       {"wrong password", "--password nope", "rc4-40.pdf", 2, "password was refused"},
       {"no password", "", "rc4-128.pdf", 2, "password was refused"},
       {"missing input", "", "absent.pdf", 1, "File Not Found"},
-      {"unknown permission", "--encrypt 128 --owner o --deny everything", "plain.pdf", 1, "unknown permission"},
+      {"unknown permission", "--encrypt 128 --owner o --deny everything", "plain.pdf", 1, "unknown operation 'everything' in --deny"},
       {"bad key length", "--encrypt 64", "plain.pdf", 1, "--encrypt takes 40, 128 or aes256"},
       {"passwords without encryption", "--owner o", "plain.pdf", 1, "belong to --encrypt"},
   };
