@@ -147,7 +147,7 @@ class TzkCustomPDFDocument : public TzkComponent {
   // IsLoaded. On failure the reader is released and the exception passes on.
   // The object streams of an encrypted file are left for UnpackObjectStreams
   // once decryption is set up (their data is encrypted).
-  void OpenDocumentFile(std::shared_ptr<const std::string> fileData);
+  void OpenDocumentFile(sarvane::pdf::TzkSharedBytes fileData);
   void OpenDocumentFile(sarvane::pdf::TzkStream& file);
   // Stores the objects of every object stream named by the stream entries.
   void UnpackObjectStreams();
@@ -257,6 +257,7 @@ class TzkCustomPDFDocument : public TzkComponent {
   bool LoadDocument(const std::string& fileName);
   // The same for a file already in memory.
   bool LoadDocumentData(std::shared_ptr<const std::string> data);
+  bool LoadDocumentData(sarvane::pdf::TzkSharedBytes data);
   // Back to a fresh, empty document; the published settings stay.
   void CloseDocument();
   const std::string& WorkFileName() const { return workFileName_; }
@@ -436,7 +437,7 @@ class TzkCustomPDFDocument : public TzkComponent {
   void InitLoadingState();
   void ClearLoadingState();
   void ReadDocument();
-  void OpenAndRead(const std::shared_ptr<const std::string>& data);
+  void OpenAndRead(const sarvane::pdf::TzkSharedBytes& data);
   bool repairPossible_ = false;
   void ReadCatalog();
   // Page-tree nodes met so far: a page maps to its page object, an

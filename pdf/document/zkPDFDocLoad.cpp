@@ -11,7 +11,7 @@
 #include "pdf/document/zkCstPDFDoc.h"
 #include "pdf/objects/zkPDFText.h"
 #include "platform/Clock.h"
-#include "platform/FileData.h"
+#include "platform/FileBytes.h"
 #include "platform/Paths.h"
 
 namespace sarvane::pdf::doc {
@@ -47,11 +47,11 @@ void RemoveAll(TzkPDFDictObject& dict, std::string_view key) {
 }
 
 // Whole file in memory; the parser works on it from there.
-std::shared_ptr<const std::string> ReadWholeFile(const std::string& fileName) {
-  auto data = std::make_shared<std::string>();
-  if (!sarvane::ReadWholeFile(fileName, *data))
-    throw Exception(Format(res::kCannotReadFile, fileName, std::strerror(errno)));
-  return data;
+TzkSharedBytes ReadWholeFile(const std::string& fileName) {
+  std::shared_ptr<const FileBytes> data = FileBytes::Read(fileName);
+  if (!data) throw Exception(Format(res::kCannotReadFile, fileName, std::strerror(errno)));
+  const std::string_view bytes = data->View();
+  return {std::move(data), bytes};
 }
 
 }  // namespace
@@ -117,6 +117,10 @@ bool TzkCustomPDFDocument::LoadDocument(const std::string& fileName) {
 }
 
 bool TzkCustomPDFDocument::LoadDocumentData(std::shared_ptr<const std::string> data) {
+  return LoadDocumentData(TzkSharedBytes::Of(std::move(data)));
+}
+
+bool TzkCustomPDFDocument::LoadDocumentData(TzkSharedBytes data) {
   if (isLoaded_ || openAttempted_) {
     const std::string work = workFileName_;
     CloseDocument();
@@ -149,7 +153,7 @@ bool TzkCustomPDFDocument::LoadDocumentData(std::shared_ptr<const std::string> d
   return isLoaded_;
 }
 
-void TzkCustomPDFDocument::OpenAndRead(const std::shared_ptr<const std::string>& data) {
+void TzkCustomPDFDocument::OpenAndRead(const TzkSharedBytes& data) {
   openAttempted_ = true;
   repairPossible_ = false;
   struct ReaderRelease {

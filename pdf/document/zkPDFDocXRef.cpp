@@ -38,21 +38,17 @@ bool IntegerValue(const TzkPDFObject* object, int64_t& value) {
 
 void TzkCustomPDFDocument::OpenDocumentFile(sarvane::pdf::TzkStream& file) {
   file.SetPosition(0);
-  auto data = std::make_shared<std::string>(file.ReadBytes(file.Size()));
-  OpenDocumentFile(std::shared_ptr<const std::string>(std::move(data)));
+  auto data = std::make_shared<const std::string>(file.ReadBytes(file.Size()));
+  OpenDocumentFile(TzkSharedBytes::Of(std::move(data)));
 }
 
-void TzkCustomPDFDocument::OpenDocumentFile(std::shared_ptr<const std::string> fileData) {
+void TzkCustomPDFDocument::OpenDocumentFile(TzkSharedBytes fileData) {
   try {
-    const int64_t header = fileData ? TzkPDFStreamReader::FindHeader(*fileData) : -1;
     // Bytes before the header (a mail gateway's, a server's): the offsets
     // inside count from the header, as the program that wrote them saw it.
-    if (header > 0) {
-      reader_ = std::make_unique<TzkPDFStreamReader>(documentNumber_, std::move(fileData),
-                                                     static_cast<size_t>(header), std::string::npos);
-    } else {
-      reader_ = std::make_unique<TzkPDFStreamReader>(documentNumber_, std::move(fileData));
-    }
+    const int64_t header = TzkPDFStreamReader::FindHeader(fileData.Bytes);
+    if (header > 0) fileData.Bytes.remove_prefix(static_cast<size_t>(header));
+    reader_ = std::make_unique<TzkPDFStreamReader>(documentNumber_, std::move(fileData));
     fileSize_ = reader_->Size();
     searches_ = StreamSearches();
     objectNumberLimit_ = kMaxObjectNumber;

@@ -36,7 +36,7 @@ struct Opened {
     doc->OnWarning = [this](TzkComponent*, const std::string& w) { warnings.push_back(w); };
     doc->OnStatusMessage = [this](TzkComponent*, const std::string& s) { status.push_back(s); };
   }
-  void Open(const std::string& bytes) { doc->OpenDocumentFile(std::make_shared<const std::string>(bytes)); }
+  void Open(const std::string& bytes) { doc->OpenDocumentFile(TzkSharedBytes::Of(std::make_shared<const std::string>(bytes))); }
   TzkPDFIndirectReference Ref(int32_t n, uint16_t g = 0) const { return {doc->DocumentNumber(), g, n}; }
   TzkPDFIndirectObject* Stored(int32_t n, uint16_t g = 0) const {
     return doc->ObjectStore().Find(doc->DocumentNumber(), n, g);

@@ -295,7 +295,11 @@ void TzkCustomPDFDocument::WriteOutlines() {
     for (size_t i = 0; i < kept.size(); ++i) {
       TzkPDFOutline& item = *kept[i];
       auto dict = std::make_unique<TzkPDFDictObject>();
-      if (const TzkPDFDictObject* own = item.Dict()) {
+      const TzkPDFDictObject* own = item.Dict();
+      // Exactly the room needed: a long outline has as many dictionaries as
+      // the document has pages.
+      dict->Reserve((own ? own->Count() : 0) + 3 + (item.FirstChild() ? 3 : 0));
+      if (own) {
         for (std::string_view key : {"/Dest", "/Title", "/C", "/F", "/A"}) {
           if (const TzkPDFObject* value = own->Lookup(key)) dict->AddValue(key, value->Clone());
         }

@@ -26,7 +26,7 @@ void CheckDecodeLimit(std::size_t size) {
 
 std::string StreamBytes(TzkStream& source) {
   // The library's streams are nearly always in memory: no copy through Read.
-  if (const auto* memory = dynamic_cast<const TzkMemoryStream*>(&source)) return memory->Bytes();
+  if (const auto* memory = dynamic_cast<const TzkMemoryStream*>(&source)) return std::string(memory->Bytes());
   const int64_t saved = source.Position();
   source.Seek(0, soBeginning);
   std::string bytes = source.ReadBytes(source.Size());

@@ -19,13 +19,28 @@ int64_t TzkMemoryStream::Read(void* buffer, int64_t count) {
   const int64_t size = Size();
   if (count <= 0 || position_ >= size) return 0;
   const int64_t n = count < size - position_ ? count : size - position_;
-  std::memcpy(buffer, bytes_.data() + position_, static_cast<size_t>(n));
+  std::memcpy(buffer, Bytes().data() + position_, static_cast<size_t>(n));
   position_ += n;
   return n;
 }
 
+std::string& TzkMemoryStream::Own() {
+  if (borrowedFrom_) {
+    bytes_.assign(borrowed_);
+    borrowedFrom_.reset();
+    borrowed_ = {};
+  }
+  return bytes_;
+}
+
+std::unique_ptr<TzkMemoryStream> TzkMemoryStream::Copy() const {
+  if (borrowedFrom_) return std::make_unique<TzkMemoryStream>(TzkSharedBytes{borrowedFrom_, borrowed_});
+  return std::make_unique<TzkMemoryStream>(bytes_);
+}
+
 int64_t TzkMemoryStream::Write(const void* buffer, int64_t count) {
   if (count <= 0) return 0;
+  Own();
   const auto pos = static_cast<size_t>(position_);
   const auto n = static_cast<size_t>(count);
   if (pos == bytes_.size()) {
@@ -49,7 +64,7 @@ int64_t TzkMemoryStream::Seek(int64_t offset, TzkSeekOrigin origin) {
 
 void TzkMemoryStream::SetSize(int64_t size) {
   if (size < 0) size = 0;
-  bytes_.resize(static_cast<size_t>(size), '\0');
+  Own().resize(static_cast<size_t>(size), '\0');
   if (position_ > size) position_ = size;
 }
 

@@ -3,6 +3,7 @@
 // file stream, and the read-only / random-access / write-only wrappers.
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -34,11 +35,29 @@ class TzkStream {
   std::string ReadBytes(int64_t count);
 };
 
-// The library's in-memory byte stream: a byte string and a position.
+// Bytes in memory and what keeps them alive (a loaded file, decoded data);
+// whoever holds a copy keeps the bytes.
+struct TzkSharedBytes {
+  std::shared_ptr<const void> Owner;
+  std::string_view Bytes;
+
+  static TzkSharedBytes Of(std::shared_ptr<const std::string> text) {
+    const std::string_view bytes = text ? std::string_view(*text) : std::string_view();
+    return {std::move(text), bytes};
+  }
+};
+
+// The library's in-memory byte stream: a byte string and a position. The
+// bytes may also be borrowed from a larger buffer that someone shares (the
+// stream data of a loaded file): they are then copied only when the stream
+// is changed, so loading a document does not hold its streams twice.
 class TzkMemoryStream : public TzkStream {
  public:
   TzkMemoryStream() = default;
   explicit TzkMemoryStream(std::string bytes) : bytes_(std::move(bytes)) {}
+  // Over shared bytes, which the stream keeps alive.
+  explicit TzkMemoryStream(TzkSharedBytes bytes)
+      : borrowedFrom_(std::move(bytes.Owner)), borrowed_(bytes.Bytes) {}
 
   int64_t Read(void* buffer, int64_t count) override;
   int64_t Write(const void* buffer, int64_t count) override;
@@ -46,19 +65,31 @@ class TzkMemoryStream : public TzkStream {
   // Positions before 0 are taken as 0; positions past the end are allowed
   // (a later write fills the gap with zero bytes).
   int64_t Seek(int64_t offset, TzkSeekOrigin origin) override;
-  int64_t Size() const override { return static_cast<int64_t>(bytes_.size()); }
+  int64_t Size() const override { return static_cast<int64_t>(Bytes().size()); }
   int64_t Position() const override { return position_; }
   // Truncates or extends with zero bytes; the position is kept within the data.
   void SetSize(int64_t size);
   void Clear() {
     bytes_.clear();
+    borrowedFrom_.reset();
+    borrowed_ = {};
     position_ = 0;
   }
-  const std::string& Bytes() const { return bytes_; }
-  std::string& Bytes() { return bytes_; }
+  std::string_view Bytes() const { return borrowedFrom_ ? borrowed_ : std::string_view(bytes_); }
+  // The bytes for changing in place (borrowed bytes are copied first).
+  std::string& MutableBytes() { return Own(); }
+  // A new stream with the same bytes at position 0; borrowed bytes stay
+  // borrowed.
+  std::unique_ptr<TzkMemoryStream> Copy() const;
+  // Whether the bytes are still those of the shared buffer.
+  bool IsBorrowed() const { return borrowedFrom_ != nullptr; }
 
  private:
+  std::string& Own();
+
   std::string bytes_;
+  std::shared_ptr<const void> borrowedFrom_;
+  std::string_view borrowed_;
   int64_t position_ = 0;
 };
 

@@ -74,7 +74,7 @@ void TzkObjectList::Clear() {
   entries_.shrink_to_fit();
   capacity_ = 0;
   firstIndex_.clear();
-  indexStale_ = false;
+  indexStale_ = true;
 }
 
 }  // namespace sarvane::pdf

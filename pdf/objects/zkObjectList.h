@@ -40,10 +40,12 @@ class TzkObjectList {
 
   std::vector<Entry> entries_;
   int32_t capacity_ = 0;
-  // Key -> index of its first entry. Insertion in the middle shifts indices,
-  // so the index is rebuilt lazily after one.
+  // Key -> index of its first entry, built on the first lookup by key
+  // (loading and writing never ask, so they don't pay for it) and kept up
+  // by appends after that. Insertion in the middle shifts indices, so the
+  // index is rebuilt lazily after one.
   mutable std::unordered_map<int32_t, int32_t> firstIndex_;
-  mutable bool indexStale_ = false;
+  mutable bool indexStale_ = true;
 };
 
 }  // namespace sarvane::pdf

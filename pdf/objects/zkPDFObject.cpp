@@ -295,7 +295,7 @@ std::string_view TzkPDFStreamObject::DataBytes() const {
 
 TzkPDFObjectPtr TzkPDFStreamObject::Clone() const {
   std::unique_ptr<TzkMemoryStream> data;
-  if (data_) data = std::make_unique<TzkMemoryStream>(data_->Bytes());
+  if (data_) data = data_->Copy();
   std::unique_ptr<TzkPDFDictObject> dict(static_cast<TzkPDFDictObject*>(dict_->Clone().release()));
   return std::make_unique<TzkPDFStreamObject>(std::move(dict), std::move(data));
 }

@@ -237,6 +237,9 @@ class TzkPDFArrayObject : public TzkPDFObject {
   int32_t Add(TzkPDFObjectPtr item);
   int32_t AddInteger(int32_t value);
   int32_t AddReal(double value);
+  // Room for count items in all; the parser, which knows the final count,
+  // spares the array its regrowths and spare capacity.
+  void Reserve(int32_t count) { items_.reserve(static_cast<size_t>(count > 0 ? count : 0)); }
   int32_t Count() const { return static_cast<int32_t>(items_.size()); }
   // The item (not a copy), or nullptr for an index outside 0..Count-1.
   TzkPDFObject* ItemAt(int32_t index) const;
@@ -265,6 +268,8 @@ class TzkPDFDictObject : public TzkPDFObject {
   TzkPDFDictObject() : TzkPDFObject(kKind) {}
 
   int32_t Count() const { return static_cast<int32_t>(entries_.size()); }
+  // Room for count pairs in all (see TzkPDFArrayObject::Reserve).
+  void Reserve(int32_t count) { entries_.reserve(static_cast<size_t>(count > 0 ? count : 0)); }
 
   // Appends a pair without looking for the key.
   void Add(std::unique_ptr<TzkPDFNameObject> key, TzkPDFObjectPtr value);

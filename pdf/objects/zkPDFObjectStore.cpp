@@ -37,13 +37,12 @@ TzkPDFIndirectObject* TzkPDFObjectStore::Store(std::unique_ptr<TzkPDFIndirectObj
   TzkPDFIndirectObject* raw = object.get();
   const int32_t index = objects_.Append(StoreKey(raw->DocumentNumber(), raw->ObjectNumber(), raw->Generation()), raw);
   object.release();
-  byIdentity_.try_emplace(Identity{raw->DocumentNumber(), raw->ObjectNumber(), raw->Generation()}, index);
+  byIdentity_.Add(raw->DocumentNumber(), raw->ObjectNumber(), raw->Generation(), index);
   return raw;
 }
 
 int32_t TzkPDFObjectStore::IndexOfObject(int32_t documentNumber, int32_t objectNumber, uint16_t generation) const {
-  auto it = byIdentity_.find(Identity{documentNumber, objectNumber, generation});
-  return it == byIdentity_.end() ? -1 : it->second;
+  return byIdentity_.Find(documentNumber, objectNumber, generation);
 }
 
 TzkPDFIndirectObject* TzkPDFObjectStore::Find(int32_t documentNumber, int32_t objectNumber, uint16_t generation) const {
@@ -64,7 +63,7 @@ TzkPDFIndirectObject* TzkPDFObjectStore::Find(const TzkPDFIndirectObject* object
 void TzkPDFObjectStore::Clear() {
   for (int32_t i = 0; i < objects_.Count(); ++i) delete objects_.EntryObject(i);
   objects_.Clear();
-  byIdentity_.clear();
+  byIdentity_.Clear();
   lengthRepaired_.clear();
 }
 

@@ -4,9 +4,9 @@
 // An object's identity is (document number, object number, generation).
 #include <cstdint>
 #include <memory>
-#include <unordered_map>
 #include <unordered_set>
 
+#include "pdf/objects/zkIdentityTable.h"
 #include "pdf/objects/zkObjectList.h"
 #include "pdf/objects/zkPDFObject.h"
 
@@ -92,21 +92,6 @@ class TzkPDFObjectStore {
   TzkPDFObject* Resolve(TzkPDFObject* object) const;
 
  private:
-  struct Identity {
-    int32_t DocumentNumber;
-    int32_t ObjectNumber;
-    uint16_t Generation;
-    bool operator==(const Identity&) const = default;
-  };
-  struct IdentityHash {
-    size_t operator()(const Identity& id) const noexcept {
-      uint64_t h = static_cast<uint32_t>(id.DocumentNumber);
-      h = h * 0x9E3779B97F4A7C15ull ^ static_cast<uint32_t>(id.ObjectNumber);
-      h = h * 0x9E3779B97F4A7C15ull ^ id.Generation;
-      return static_cast<size_t>(h ^ (h >> 29));
-    }
-  };
-
   // The target of a chain of references, or nullptr when it ends outside the
   // store or runs in a circle.
   TzkPDFObject* FollowReferences(TzkPDFObject* object) const;
@@ -115,7 +100,7 @@ class TzkPDFObjectStore {
 
   int32_t highestNumber_ = 0;
   TzkObjectList objects_;
-  std::unordered_map<Identity, int32_t, IdentityHash> byIdentity_;
+  TzkIdentityTable byIdentity_;
   std::unordered_set<const TzkPDFIndirectObject*> lengthRepaired_;
 };
 

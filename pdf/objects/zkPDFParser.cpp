@@ -67,17 +67,17 @@ struct TzkPDFStreamReader::DepthGuard {
   int32_t& depth_;
 };
 
-TzkPDFStreamReader::TzkPDFStreamReader(int32_t documentNumber, std::shared_ptr<const std::string> data)
-    : owner_(data ? std::move(data) : std::make_shared<const std::string>()),
-      data_(*owner_),
-      documentNumber_(documentNumber) {}
-
-TzkPDFStreamReader::TzkPDFStreamReader(int32_t documentNumber, std::shared_ptr<const std::string> data,
-                                       size_t offset, size_t length)
-    : TzkPDFStreamReader(documentNumber, std::move(data)) {
-  offset = std::min(offset, data_.size());
-  data_ = data_.substr(offset, length);
+template <typename T>
+std::vector<T>& TzkPDFStreamReader::PendingAtLevel(std::deque<std::vector<T>>& levels, int32_t depth) {
+  while (levels.size() < static_cast<size_t>(depth)) levels.emplace_back();
+  return levels[static_cast<size_t>(depth) - 1];
 }
+
+TzkPDFStreamReader::TzkPDFStreamReader(int32_t documentNumber, TzkSharedBytes data)
+    : owner_(std::move(data.Owner)), data_(data.Bytes), documentNumber_(documentNumber) {}
+
+TzkPDFStreamReader::TzkPDFStreamReader(int32_t documentNumber, std::shared_ptr<const std::string> data)
+    : TzkPDFStreamReader(documentNumber, TzkSharedBytes::Of(std::move(data))) {}
 
 TzkPDFStreamReader::TzkPDFStreamReader(int32_t documentNumber, std::string data)
     : TzkPDFStreamReader(documentNumber, std::make_shared<const std::string>(std::move(data))) {}
@@ -312,18 +312,23 @@ std::unique_ptr<TzkPDFArrayObject> TzkPDFStreamReader::ReadArray() {
   DepthGuard guard(depth_);
   if (guard.TooDeep()) throw EArrayReadError(NestingText());
 
-  auto array = std::make_unique<TzkPDFArrayObject>();
+  std::vector<TzkPDFObjectPtr>& items = PendingAtLevel(pendingItems_, depth_);
+  items.clear();
   SkipWhitespace();
   for (;;) {
     if (EndOfData()) throw EArrayReadError(res::kEndOfData);
     TzkPDFObjectPtr item = ReadObject();
     if (!item) break;
-    array->Add(std::move(item));
+    items.push_back(std::move(item));
     SkipWhitespace();
     if (PeekChar() == ']' && !EndOfData()) break;
   }
   if (EndOfData()) throw EArrayReadError(res::kEndOfData);
   ++pos_;  // "]"
+  auto array = std::make_unique<TzkPDFArrayObject>();
+  array->Reserve(static_cast<int32_t>(items.size()));
+  for (TzkPDFObjectPtr& item : items) array->Add(std::move(item));
+  items.clear();
   return array;
 }
 
@@ -337,7 +342,8 @@ std::unique_ptr<TzkPDFDictObject> TzkPDFStreamReader::ReadDictionary() {
   DepthGuard guard(depth_);
   if (guard.TooDeep()) throw EDictionaryReadError(NestingText());
 
-  auto dict = std::make_unique<TzkPDFDictObject>();
+  std::vector<PendingPair>& pairs = PendingAtLevel(pendingPairs_, depth_);
+  pairs.clear();
   for (;;) {
     SkipWhitespace();
     if (EndOfData()) throw EDictionaryReadError(res::kEndOfData);
@@ -346,15 +352,33 @@ std::unique_ptr<TzkPDFDictObject> TzkPDFStreamReader::ReadDictionary() {
       pos_ += 2;
       break;
     }
-    // The key text starts with "/", so AddValue keeps it as it is.
     const std::string_view key = ReadNameText();
     SkipWhitespace();
     if (EndOfData()) throw EDictionaryReadError(res::kEndOfData);
     // A key whose value is missing ("<< /A >>") keeps a null value.
     TzkPDFObjectPtr value = ReadObject();
-    dict->AddValue(key, std::move(value));
+    pairs.emplace_back(key, std::move(value));
   }
+  auto dict = std::make_unique<TzkPDFDictObject>();
+  dict->Reserve(static_cast<int32_t>(pairs.size()));
+  // The key text starts with "/", so AddValue keeps it as it is.
+  for (PendingPair& pair : pairs) dict->AddValue(pair.first, std::move(pair.second));
+  pairs.clear();
   return dict;
+}
+
+std::unique_ptr<TzkMemoryStream> TzkPDFStreamReader::StreamBytesAt(size_t start, size_t length,
+                                                                   int32_t objectNumber, int32_t generation,
+                                                                   TzkPDFDictObject* dict) const {
+  const std::string_view bytes = data_.substr(start, length);
+  if (!decryptStream_ && !decrypt_) return std::make_unique<TzkMemoryStream>(TzkSharedBytes{owner_, bytes});
+  auto result = std::make_unique<TzkMemoryStream>(std::string(bytes));
+  if (decryptStream_) {
+    decryptStream_(result->MutableBytes(), objectNumber, generation, dict);
+  } else {
+    Decrypt(result->MutableBytes(), objectNumber, generation);
+  }
+  return result;
 }
 
 std::unique_ptr<TzkMemoryStream> TzkPDFStreamReader::ReadStreamData(int64_t length, int32_t objectNumber,
@@ -397,13 +421,8 @@ std::unique_ptr<TzkMemoryStream> TzkPDFStreamReader::ReadStreamData(int64_t leng
     }
     if (lengthCorrected) *lengthCorrected = static_cast<int64_t>(len) != length;
 
-    if (len > 1 || data_.substr(s, kEndStream.size()) != kEndStream) {
-      result->Bytes().assign(data_.data() + s, len);
-    }
-    if (decryptStream_)
-      decryptStream_(result->Bytes(), objectNumber, generation, dict);
-    else if (decrypt_)
-      Decrypt(result->Bytes(), objectNumber, generation);
+    const bool noData = len <= 1 && data_.substr(s, kEndStream.size()) == kEndStream;
+    result = StreamBytesAt(s, noData ? 0 : len, objectNumber, generation, dict);
     pos_ = s + len;
     SkipWhitespace();
   }
@@ -434,13 +453,7 @@ std::unique_ptr<TzkMemoryStream> TzkPDFStreamReader::TakeStreamData(int64_t star
   Seek(start);
   const size_t s = pos_;
   const size_t len = std::min(static_cast<size_t>(std::max<int64_t>(length, 0)), data_.size() - s);
-  auto result = std::make_unique<TzkMemoryStream>();
-  result->Bytes().assign(data_.data() + s, len);
-  if (decryptStream_) {
-    decryptStream_(result->Bytes(), objectNumber, generation, dict);
-  } else if (decrypt_) {
-    Decrypt(result->Bytes(), objectNumber, generation);
-  }
+  auto result = StreamBytesAt(s, len, objectNumber, generation, dict);
   pos_ = s + len;
   SkipWhitespace();
   if (PeekText(static_cast<int64_t>(kEndStream.size())) == kEndStream) Skip(static_cast<int64_t>(kEndStream.size()));

@@ -3,10 +3,13 @@
 // held in memory (a whole file, or decoded object-stream data); positions
 // are byte offsets into that data.
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "pdf/objects/zkClasses.h"
 #include "pdf/objects/zkPDFObject.h"
@@ -26,11 +29,10 @@ class TzkPDFStreamReader {
   // the read error of the construct being opened.
   static constexpr int32_t kMaxNestingDepth = 500;
 
+  // Over shared bytes (not copied).
+  TzkPDFStreamReader(int32_t documentNumber, TzkSharedBytes data);
   // Over the whole of data (shared, not copied).
   TzkPDFStreamReader(int32_t documentNumber, std::shared_ptr<const std::string> data);
-  // Over data[offset, offset + length) of shared data (clamped to its size).
-  TzkPDFStreamReader(int32_t documentNumber, std::shared_ptr<const std::string> data, size_t offset,
-                     size_t length);
   // Over bytes it takes over (for example decoded object-stream data).
   TzkPDFStreamReader(int32_t documentNumber, std::string data);
 
@@ -56,7 +58,6 @@ class TzkPDFStreamReader {
 
   // -- the data
   std::string_view Data() const { return data_; }
-  const std::shared_ptr<const std::string>& SharedData() const { return owner_; }
   int64_t Size() const { return static_cast<int64_t>(data_.size()); }
   int64_t Position() const { return static_cast<int64_t>(pos_); }
   // Positions are clamped to 0..Size().
@@ -131,6 +132,10 @@ class TzkPDFStreamReader {
   static const unsigned char kDelimiters[256];
 
   TzkPDFObjectPtr ReadNumberOrReference();
+  // The stream bytes data[start, start + length): borrowed from the shared
+  // data when nothing needs decrypting, else a decrypted copy.
+  std::unique_ptr<TzkMemoryStream> StreamBytesAt(size_t start, size_t length, int32_t objectNumber,
+                                                 int32_t generation, TzkPDFDictObject* dict) const;
   // The text of the next name, "/" included, as a view into the data.
   std::string_view ReadNameText();
   void Decrypt(std::string& bytes, int32_t objectNumber, int32_t generation) const {
@@ -150,7 +155,18 @@ class TzkPDFStreamReader {
   TokenSpan tokenCache_[3];
   uint8_t tokenCacheNext_ = 0;
 
-  std::shared_ptr<const std::string> owner_;
+  // What the arrays and dictionaries being read have collected so far, one
+  // list per nesting level, reused from object to object: a finished
+  // container is then allocated once at its exact size, which saves both
+  // the regrowths and the spare capacity of hundreds of thousands of small
+  // containers. A deque, so that a deeper level never moves a shallower one.
+  using PendingPair = std::pair<std::string_view, TzkPDFObjectPtr>;
+  template <typename T>
+  static std::vector<T>& PendingAtLevel(std::deque<std::vector<T>>& levels, int32_t depth);
+  std::deque<std::vector<TzkPDFObjectPtr>> pendingItems_;
+  std::deque<std::vector<PendingPair>> pendingPairs_;
+
+  std::shared_ptr<const void> owner_;
   std::string_view data_;
   size_t pos_ = 0;
   int32_t depth_ = 0;

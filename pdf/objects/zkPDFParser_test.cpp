@@ -260,12 +260,34 @@ TEST(PDFParserTest, CharacterAccess) {
 
 TEST(PDFParserTest, ReaderOverPartOfSharedData) {
   auto data = std::make_shared<const std::string>("xxx(abc)yyy");
-  TzkPDFStreamReader r(kDoc, data, 3, 5);
+  TzkPDFStreamReader r(kDoc, TzkSharedBytes{data, std::string_view(*data).substr(3, 5)});
   EXPECT_EQ(r.Size(), 5);
   EXPECT_EQ(Describe(r.ReadObject().get()), "(abc)");
   EXPECT_TRUE(r.EndOfData());
-  TzkPDFStreamReader beyond(kDoc, data, 50, 5);
-  EXPECT_EQ(beyond.Size(), 0);
+}
+
+TEST(PDFParserTest, StreamDataIsLentFromTheFileUnlessItIsDecrypted) {
+  std::unique_ptr<TzkMemoryStream> lent, decrypted;
+  {
+    auto file = std::make_shared<const std::string>("stream\nHello\nendstream");
+    TzkPDFStreamReader plain(kDoc, file);
+    lent = plain.ReadStreamData(5, 1, 0);
+    TzkPDFStreamReader encrypted(kDoc, file);
+    encrypted.SetDecryptHook([](std::string& bytes, int32_t, int32_t) { bytes[0] = 'J'; });
+    decrypted = encrypted.ReadStreamData(5, 1, 0);
+  }
+  // The lent bytes keep the file's bytes alive after the reader is gone.
+  EXPECT_TRUE(lent->IsBorrowed());
+  EXPECT_EQ(lent->Bytes(), "Hello");
+  EXPECT_FALSE(decrypted->IsBorrowed());
+  EXPECT_EQ(decrypted->Bytes(), "Jello");
+  // A change copies them first; a copy of lent bytes lends them again.
+  auto copy = lent->Copy();
+  lent->MutableBytes()[0] = 'C';
+  EXPECT_FALSE(lent->IsBorrowed());
+  EXPECT_EQ(lent->Bytes(), "Cello");
+  EXPECT_TRUE(copy->IsBorrowed());
+  EXPECT_EQ(copy->Bytes(), "Hello");
 }
 
 TEST(PDFParserTest, ReadStreamData) {
