@@ -2,13 +2,13 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <exception>
 #include <iostream>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "cli/OptionParser.h"
 #include "pdf/crypt/zkPDFCrypt.h"
 #include "pdf/document/zkPDFDoc.h"
 #include "pdf/forms/zkPDFFormFields.h"
@@ -324,36 +324,27 @@ std::string DescribeDocument(TzkPDFDocument& doc, const std::vector<std::string>
 }  // namespace
 
 int CmdInfo(int argc, char** argv) {
-  std::string password;
-  std::string file;
-  for (int i = 0; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--help" || arg == "-h") {
-      std::cout << kInfoUsage;
-      return 0;
-    }
-    if (arg == "--password") {
-      if (i + 1 >= argc) {
-        std::cerr << "sarvane-cli info: --password needs a value\n" << kInfoUsage;
-        return 1;
-      }
-      password = argv[++i];
-    } else if (arg.rfind("--password=", 0) == 0) {
-      password = arg.substr(std::strlen("--password="));
-    } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
-      std::cerr << "sarvane-cli info: unknown option '" << arg << "'\n" << kInfoUsage;
-      return 1;
-    } else if (file.empty()) {
-      file = arg;
-    } else {
-      std::cerr << "sarvane-cli info: one FILE only\n" << kInfoUsage;
-      return 1;
-    }
+  constexpr sarvane::cli::TOptionSpec kInfoOptions[] = {{"--password", true}};
+  sarvane::cli::TParsedOptions parsed;
+  std::string error;
+  if (!sarvane::cli::ParseOptions(argc, argv, kInfoOptions, parsed, error)) {
+    std::cerr << "sarvane-cli info: " << error << "\n" << kInfoUsage;
+    return 1;
   }
-  if (file.empty()) {
+  if (parsed.Help) {
+    std::cout << kInfoUsage;
+    return 0;
+  }
+  if (parsed.Operands.empty()) {
     std::cerr << "sarvane-cli info: FILE missing\n" << kInfoUsage;
     return 1;
   }
+  if (parsed.Operands.size() > 1) {
+    std::cerr << "sarvane-cli info: one FILE only\n" << kInfoUsage;
+    return 1;
+  }
+  const std::string& password = parsed.Value("--password");
+  const std::string& file = parsed.Operands.front();
 
   try {
     TzkPDFDocument doc;

@@ -19,6 +19,7 @@
 #include "app/Rw_ini.h"
 #include "app/ViewLimit.h"
 #include "cli/DenyList.h"
+#include "cli/OptionParser.h"
 #include "platform/CodePage.h"
 #include "platform/Exception.h"
 #include "platform/Paths.h"
@@ -239,115 +240,72 @@ int UsageError(const std::string& message) {
 }  // namespace
 
 int CmdLock(int argc, char** argv) {
-  struct Options {
-    std::string settingsFile;
-    bool haveUnlock = false, haveOwner = false, haveUser = false, haveLevel = false,
-         haveDeny = false, haveOut = false, noSecurity = false, haveExpire = false, haveUrl = false;
-    std::string unlock, owner, user, level, deny, out, expire, url, jobs;
-    bool haveJobs = false;
-  } o;
-  std::vector<std::string> files;
-
-  bool optionsEnd = false;
-  for (int i = 0; i < argc; ++i) {
-    std::string arg = argv[i];
-    if (optionsEnd || arg.empty() || arg[0] != '-' || arg == "-") {
-      files.push_back(arg);
-      continue;
-    }
-    if (arg == "--") {
-      optionsEnd = true;
-      continue;
-    }
-    if (arg == "--help" || arg == "-h") {
-      std::cout << kLockUsage;
-      return 0;
-    }
-    if (arg == "--no-security") {
-      o.noSecurity = true;
-      continue;
-    }
-    // Options with a value: "--name VALUE" or "--name=VALUE".
-    std::string name = arg, value;
-    bool inlineValue = false;
-    if (size_t eq = arg.find('='); eq != std::string::npos) {
-      name = arg.substr(0, eq);
-      value = arg.substr(eq + 1);
-      inlineValue = true;
-    }
-    struct Slot {
-      const char* name;
-      std::string* value;
-      bool* given;
-    };
-    const Slot slots[] = {
-        {"--settings", &o.settingsFile, nullptr}, {"--unlock", &o.unlock, &o.haveUnlock},
-        {"--owner", &o.owner, &o.haveOwner},      {"--user", &o.user, &o.haveUser},
-        {"--level", &o.level, &o.haveLevel},      {"--deny", &o.deny, &o.haveDeny},
-        {"--out", &o.out, &o.haveOut},          {"--expire", &o.expire, &o.haveExpire},
-        {"--url", &o.url, &o.haveUrl},          {"--jobs", &o.jobs, &o.haveJobs},
-    };
-    const Slot* slot = nullptr;
-    for (const Slot& s : slots)
-      if (name == s.name) slot = &s;
-    if (!slot) return UsageError("unknown option '" + arg + "'");
-    if (!inlineValue) {
-      if (i + 1 >= argc) return UsageError("option '" + name + "' needs a value");
-      value = argv[++i];
-    }
-    *slot->value = value;
-    if (slot->given) *slot->given = true;
+  constexpr sarvane::cli::TOptionSpec kLockOptions[] = {
+      {"--settings", true}, {"--unlock", true}, {"--owner", true}, {"--user", true},
+      {"--level", true},    {"--deny", true},   {"--out", true},   {"--expire", true},
+      {"--url", true},      {"--jobs", true},   {"--no-security", false},
+  };
+  sarvane::cli::TParsedOptions parsed;
+  std::string error;
+  if (!sarvane::cli::ParseOptions(argc, argv, kLockOptions, parsed, error)) return UsageError(error);
+  if (parsed.Help) {
+    std::cout << kLockUsage;
+    return 0;
   }
+  auto has = [&](std::string_view name) { return parsed.Has(name); };
+  auto value = [&](std::string_view name) -> const std::string& { return parsed.Value(name); };
+  const std::vector<std::string>& files = parsed.Operands;
+
   if (files.empty()) return UsageError("no input file");
   int jobs = DefaultJobs();
   // More threads than this only cost memory: each holds a whole document.
   constexpr int kMaxJobs = 256;
-  if (o.haveJobs && (!sarvane::TryStrToInt(o.jobs, jobs) || jobs < 1 || jobs > kMaxJobs))
+  if (has("--jobs") && (!sarvane::TryStrToInt(value("--jobs"), jobs) || jobs < 1 || jobs > kMaxJobs))
     return UsageError("--jobs must be a number from 1 to " + std::to_string(kMaxJobs));
 
   TSettings settings;
-  if (!o.settingsFile.empty()) {
-    if (!sarvane::FileExists(o.settingsFile)) return UsageError("settings file '" + o.settingsFile + "' not found");
-    settings = sarvane::app::ReadSettings(o.settingsFile);
+  const std::string& settingsFile = value("--settings");
+  if (!settingsFile.empty()) {
+    if (!sarvane::FileExists(settingsFile)) return UsageError("settings file '" + settingsFile + "' not found");
+    settings = sarvane::app::ReadSettings(settingsFile);
   } else {
     settings = sarvane::app::DefaultSettings();
   }
-  settings.EN = !o.noSecurity;
-  if (o.haveUnlock) settings.Open = FromTerminal(o.unlock);
-  if (o.haveOwner) settings.Owner = FromTerminal(o.owner);
-  if (o.haveUser) {
-    settings.User = FromTerminal(o.user);
+  settings.EN = !has("--no-security");
+  if (has("--unlock")) settings.Open = FromTerminal(value("--unlock"));
+  if (has("--owner")) settings.Owner = FromTerminal(value("--owner"));
+  if (has("--user")) {
+    settings.User = FromTerminal(value("--user"));
     settings.PW = true;
   }
-  if (o.haveLevel) {
-    if (o.level == "128") settings.BT = 0;
-    else if (o.level == "40") settings.BT = 1;
-    else if (o.level == "aes256") settings.BT = 2;
+  if (has("--level")) {
+    if (value("--level") == "128") settings.BT = 0;
+    else if (value("--level") == "40") settings.BT = 1;
+    else if (value("--level") == "aes256") settings.BT = 2;
     else return UsageError("--level must be 40, 128 or aes256");
   }
-  if (o.haveDeny) {
-    std::string error;
-    if (!ApplyDenyList(o.deny, settings, error)) return UsageError(error);
+  if (has("--deny")) {
+    if (!ApplyDenyList(value("--deny"), settings, error)) return UsageError(error);
   }
-  if (o.haveOut) {
-    if (o.out.empty()) return UsageError("--out needs a folder");
-    settings.OutPath = sarvane::IncludeTrailingPathDelimiter(o.out);
-  } else if (o.settingsFile.empty()) {
+  if (has("--out")) {
+    if (value("--out").empty()) return UsageError("--out needs a folder");
+    settings.OutPath = sarvane::IncludeTrailingPathDelimiter(value("--out"));
+  } else if (settingsFile.empty()) {
     // As command-line tools do: into the folder the command runs in.
     settings.OutPath = "./";
   }
 
-  if (o.haveExpire) {
-    if (!IsLimitDate(o.expire)) return UsageError("--expire needs a date yyyy/MM/dd");
+  if (has("--expire")) {
+    if (!IsLimitDate(value("--expire"))) return UsageError("--expire needs a date yyyy/MM/dd");
     settings.LockDateOn = true;
-    settings.LimitDate = o.expire;
+    settings.LimitDate = value("--expire");
   }
-  if (o.haveUrl) {
-    if (o.url.empty()) return UsageError("--url needs an address");
-    if (!sarvane::app::IsSafeLimitURL(o.url))
+  if (has("--url")) {
+    if (value("--url").empty()) return UsageError("--url needs an address");
+    if (!sarvane::app::IsSafeLimitURL(value("--url")))
       return UsageError("--url must not hold quotes, backslashes, parentheses, blanks, control or non-ASCII characters");
     settings.LockURLOn = true;
-    settings.LockURL = o.url;
+    settings.LockURL = value("--url");
   }
 
   // Folders that jobs of ended runs left behind; running jobs, also those

@@ -1,7 +1,6 @@
 // sarvane-cli rewrite: load a PDF file and write it anew, optionally
 // encrypted or with its streams compressed.
 #include <cstdlib>
-#include <cstring>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "cli/DenyList.h"
+#include "cli/OptionParser.h"
 #include "pdf/crypt/zkPDFCrypt.h"
 #include "pdf/document/zkPDFDoc.h"
 #include "pdf/document/zkPDFSerializer.h"
@@ -70,47 +70,34 @@ class UsageError : public std::exception {
   std::string message_;
 };
 
-Options ParseOptions(int argc, char** argv) {
+constexpr sarvane::cli::TOptionSpec kRewriteOptions[] = {
+    {"--password", true}, {"--encrypt", true},  {"--owner", true},        {"--user", true},
+    {"--deny", true},     {"--compress", true}, {"--delete-field", true},
+};
+
+Options ReadOptions(const sarvane::cli::TParsedOptions& parsed) {
   Options o;
-  bool ownerGiven = false, userGiven = false, denyGiven = false;
-  int positional = 0;
-  for (int i = 0; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    auto value = [&]() -> std::string {
-      if (i + 1 >= argc) throw UsageError("option " + std::string(arg) + " needs a value");
-      return argv[++i];
-    };
-    if (arg == "--password") {
-      o.password = value();
-    } else if (arg == "--encrypt") {
-      const std::string bits = value();
-      if (bits == "40") o.encryptBits = 40;
-      else if (bits == "128") o.encryptBits = 128;
-      else if (bits == "aes256") o.encryptBits = 256;
-      else throw UsageError("--encrypt takes 40, 128 or aes256, not '" + bits + "'");
-    } else if (arg == "--owner") {
-      o.owner = value();
-      ownerGiven = true;
-    } else if (arg == "--user") {
-      o.user = value();
-      userGiven = true;
-    } else if (arg == "--deny") {
-      o.deny = value();
-      denyGiven = true;
-    } else if (arg == "--compress") {
-      o.compress = value();
-      if (o.compress != "flate" && o.compress != "rle")
-        throw UsageError("--compress takes flate or rle, not '" + o.compress + "'");
-    } else if (arg == "--delete-field") {
-      o.deleteFields.push_back(value());
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      throw UsageError("unknown option '" + std::string(arg) + "'");
-    } else {
-      (positional++ == 0 ? o.input : o.output) = std::string(arg);
-    }
+  o.password = parsed.Value("--password");
+  if (parsed.Has("--encrypt")) {
+    const std::string& bits = parsed.Value("--encrypt");
+    if (bits == "40") o.encryptBits = 40;
+    else if (bits == "128") o.encryptBits = 128;
+    else if (bits == "aes256") o.encryptBits = 256;
+    else throw UsageError("--encrypt takes 40, 128 or aes256, not '" + bits + "'");
   }
-  if (positional != 2) throw UsageError("give one input and one output file");
-  if (o.encryptBits == 0 && (ownerGiven || userGiven || denyGiven))
+  o.owner = parsed.Value("--owner");
+  o.user = parsed.Value("--user");
+  o.deny = parsed.Value("--deny");
+  if (parsed.Has("--compress")) {
+    o.compress = parsed.Value("--compress");
+    if (o.compress != "flate" && o.compress != "rle")
+      throw UsageError("--compress takes flate or rle, not '" + o.compress + "'");
+  }
+  o.deleteFields = parsed.All("--delete-field");
+  if (parsed.Operands.size() != 2) throw UsageError("give one input and one output file");
+  o.input = parsed.Operands[0];
+  o.output = parsed.Operands[1];
+  if (o.encryptBits == 0 && (parsed.Has("--owner") || parsed.Has("--user") || parsed.Has("--deny")))
     throw UsageError("--owner, --user and --deny belong to --encrypt");
   return o;
 }
@@ -125,14 +112,18 @@ TzkUserPermissions PermissionsWithout(const std::string& list) {
 }  // namespace
 
 int CmdRewrite(int argc, char** argv) {
-  for (int i = 0; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-      std::cout << kRewriteUsage;
-      return 0;
-    }
+  sarvane::cli::TParsedOptions parsed;
+  std::string error;
+  if (!sarvane::cli::ParseOptions(argc, argv, kRewriteOptions, parsed, error)) {
+    std::cerr << "sarvane-cli rewrite: " << error << "\n" << kRewriteUsage;
+    return 1;
+  }
+  if (parsed.Help) {
+    std::cout << kRewriteUsage;
+    return 0;
   }
   try {
-    const Options o = ParseOptions(argc, argv);
+    const Options o = ReadOptions(parsed);
     const TzkUserPermissions permissions = PermissionsWithout(o.deny);
 
     TzkPDFDocument doc;
