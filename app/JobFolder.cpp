@@ -80,7 +80,6 @@ void TJobFolder::Remove() {
 
 // Never a bare name, which would land in the current folder.
 std::string TJobFolder::WorkFileName() const { return path_.empty() ? path_ : path_ + "input.pdf"; }
-std::string TJobFolder::ScratchFileName() const { return path_.empty() ? path_ : path_ + "$temp.pdf"; }
 
 int CleanStaleJobFolders() {
   std::vector<fs::path> stale;

@@ -5,8 +5,8 @@
 // sarvane-cli or in the window, must have work files that nobody else
 // touches: two jobs sharing temp/input.pdf wrote each other's documents into
 // the output folder and emptied each other's files. So each job gets
-// temp/job-<pid>-<n>/ (mode 0700) holding its work file input.pdf and its
-// scratch copy $temp.pdf. A successful job removes its folder; a failed one
+// temp/job-<pid>-<n>/ (mode 0700) holding its work file input.pdf and the
+// files written to replace it. A successful job removes its folder; a failed one
 // leaves it, the work file inside, for the user to look at; a later start
 // removes it once the process named in the folder's name has ended.
 #include <string>
@@ -26,8 +26,7 @@ class TJobFolder {
   bool IsOpen() const { return !path_.empty(); }
   // With a trailing "/"; empty when the folder could not be made.
   const std::string& Path() const { return path_; }
-  std::string WorkFileName() const;     // input.pdf in the folder
-  std::string ScratchFileName() const;  // $temp.pdf in the folder
+  std::string WorkFileName() const;  // input.pdf in the folder
 
   // Leaves the folder for after this object (a failed job's files).
   void Keep() { keep_ = true; }

@@ -40,7 +40,6 @@ TEST(JobFolder, EachJobHasItsOwnPrivateFolder) {
     EXPECT_EQ(firstPath.substr(0, prefix.size()), prefix);
     EXPECT_EQ(ModeOf(firstPath.substr(0, firstPath.size() - 1)), 0700u);
     EXPECT_EQ(first.WorkFileName(), firstPath + "input.pdf");
-    EXPECT_EQ(first.ScratchFileName(), firstPath + "$temp.pdf");
     WriteFileBytes(first.WorkFileName(), "%PDF-1.4");
     WriteFileBytes(second.WorkFileName(), "%PDF-1.4");
     second.Keep();

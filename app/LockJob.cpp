@@ -126,9 +126,6 @@ std::string TLockJob::OutputFileName(const std::string& input) const {
 }
 
 std::string TLockJob::WorkFileName() const { return jobFolder_ ? jobFolder_->WorkFileName() : std::string(); }
-std::string TLockJob::ScratchFileName() const {
-  return jobFolder_ ? jobFolder_->ScratchFileName() : std::string();
-}
 
 void TLockJob::DropJobFolder() {
   if (jobFolder_) jobFolder_->Remove();
@@ -382,32 +379,35 @@ void TLockJob::ApplySecurity(const std::string& workFile) {
 }
 
 void TLockJob::RestoreHeaderVersion(const std::string& workFile) {
-  const std::string scratch = IncludeTrailingPathDelimiter(ExtractFileDir(workFile)) + "$temp.pdf";
-  std::error_code ec;
-  fs::copy_file(workFile, scratch, fs::copy_options::overwrite_existing, ec);
-  if (ec) throw Exception(Format(kSCannotCopyFile, workFile, scratch));
-
-  std::FILE* source = std::fopen(scratch.c_str(), "rb");
-  if (!source) {
-    std::remove(scratch.c_str());
-    throw Exception(Format(kSCannotCopyFile, workFile, scratch));
-  }
-  std::FILE* target = std::fopen(workFile.c_str(), "wb");
-  if (!target) {
-    std::fclose(source);
-    std::remove(scratch.c_str());
+  // The restored file is written beside the work file and renamed over it
+  // when complete, so a failure midway leaves the saved file as it was.
+  TReplacingFile replacement(workFile);
+  if (!replacement.IsOpen() || !replacement.SetMode(S_IRUSR | S_IWUSR))
     throw Exception(Format(kSCannotWriteFile, workFile));
-  }
-  // The step copies in 2048-byte blocks; with the default buffers that was
-  // some 1300 system calls for a 2.5 MB document. (The C library takes the
-  // size only with a buffer given; these outlive both files.)
+  struct File {
+    std::FILE* Handle;
+    ~File() {
+      if (Handle) std::fclose(Handle);
+    }
+    bool Close() {
+      const bool closed = std::fclose(Handle) == 0;
+      Handle = nullptr;
+      return closed;
+    }
+  };
+  File source{std::fopen(workFile.c_str(), "rb")};
+  if (!source.Handle) throw Exception(Format(kSCannotCopyFile, workFile, replacement.TempName()));
+  File target{std::fopen(replacement.TempName().c_str(), "wb")};
+  if (!target.Handle) throw Exception(Format(kSCannotWriteFile, workFile));
+  // The procedure copies in 2048-byte blocks; with the default buffers that
+  // was some 1300 system calls for a 2.5 MB document. (The C library takes
+  // the size only with a buffer given; these outlive both files.)
   std::vector<char> sourceBuffer(size_t{1} << 20), targetBuffer(size_t{1} << 20);
-  std::setvbuf(source, sourceBuffer.data(), _IOFBF, sourceBuffer.size());
-  std::setvbuf(target, targetBuffer.data(), _IOFBF, targetBuffer.size());
-  bool ok = RestoreHeaderBytes(source, target, VersionText(recordedVersion_));
-  std::fclose(source);
-  if (std::fclose(target) != 0) ok = false;
-  std::remove(scratch.c_str());
+  std::setvbuf(source.Handle, sourceBuffer.data(), _IOFBF, sourceBuffer.size());
+  std::setvbuf(target.Handle, targetBuffer.data(), _IOFBF, targetBuffer.size());
+  bool ok = RestoreHeaderBytes(source.Handle, target.Handle, VersionText(recordedVersion_));
+  ok = target.Close() && ok;
+  ok = ok && replacement.Commit(false);
   if (!ok) FailBecause(Format(kSCannotWriteFileBecause, workFile, std::strerror(errno)));
 }
 

@@ -119,10 +119,9 @@ class TLockJob {
   // encryption off), saves it and restores the header version; then notes
   // what was written for the check of the copy (WrittenOutput).
   void ApplySecurity(const std::string& workFile);
-  // Puts the recorded input version into the header of the work file,
-  // through the scratch copy $temp.pdf beside it. A read or write error sets
-  // the failure flag; a file that cannot be copied or created raises
-  // Exception.
+  // Puts the recorded input version into the header of the work file: the
+  // restored copy replaces it when complete. A read or write error sets the
+  // failure flag; a file that cannot be opened or created raises Exception.
   void RestoreHeaderVersion(const std::string& workFile);
 
   // The OnPassword handler: offers the unlock password once per load and
@@ -144,10 +143,9 @@ class TLockJob {
   // The output folder with its trailing "/", and the output file for input.
   std::string OutputFolder() const;
   std::string OutputFileName(const std::string& input) const;
-  // This job's work file and scratch file in its private folder; empty
-  // while it has none (before a selection, after a successful job).
+  // This job's work file in its private folder; empty while it has none
+  // (before a selection, after a successful job).
   std::string WorkFileName() const;
-  std::string ScratchFileName() const;
   // The page count of the input of the last successful selection.
   int InputPageCount() const { return inputPageCount_; }
   // What the last ApplySecurity wrote.

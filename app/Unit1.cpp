@@ -510,6 +510,16 @@ void TForm1::FitTexts() {
   for (QCheckBox* box : findChildren<QCheckBox*>()) narrow(box, box->text(), box->width());
   narrow(LabelHP, LabelHP->text(), Panel3->contentsRect().right() - LabelHP->x());
   LabelHP->adjustSize();
+  // The maker's name keeps to its line: a face taller than the designed one
+  // (a CJK face's line is about 1.45 em) is set smaller rather than run into
+  // the address and version below.
+  const int lineRoom = std::min(LabelMail->y(), LabelVer->y()) - LabelHP->y();
+  while (LabelHP->height() > lineRoom && LabelHP->font().pixelSize() > font().pixelSize()) {
+    QFont f = LabelHP->font();
+    f.setPixelSize(f.pixelSize() - 1);
+    LabelHP->setFont(f);
+    LabelHP->adjustSize();
+  }
   // The address has only the room up to the version label; the rest is
   // elided and the whole address is in the tool tip.
   int room = LabelVer->x() - LabelMail->x() - 4;

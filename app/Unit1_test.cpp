@@ -12,6 +12,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QMimeData>
@@ -203,6 +204,9 @@ TEST_F(MainWindowTest, ControlsStandAsLaidOut) {
   EXPECT_EQ(form->font().pixelSize(), 12);
   EXPECT_EQ(form->font().families().value(0), "ＭＳ Ｐゴシック");
   EXPECT_TRUE(form->font().families().contains("Noto Sans CJK JP"));
+  // Of the faces installed (scripts/install-deps), the one nearest the
+  // designed metrics is the one used.
+  EXPECT_EQ(QFontInfo(form->font()).family(), "IPAPGothic");
 
   EXPECT_EQ(form->PageControl1->tabPosition(), QTabWidget::South);
   ASSERT_EQ(form->PageControl1->count(), 3);
@@ -222,6 +226,8 @@ TEST_F(MainWindowTest, ControlsStandAsLaidOut) {
     EXPECT_TRUE(box->font().families().contains("Noto Sans CJK JP")) << box->objectName().toStdString();
   }
   EXPECT_LE(form->LabelHP->geometry().right(), form->Panel3->contentsRect().right());
+  EXPECT_LT(form->LabelHP->geometry().bottom(), form->LabelMail->y());
+  EXPECT_LT(form->LabelHP->geometry().bottom(), form->LabelVer->y());
   EXPECT_LT(form->LabelMail->geometry().right(), form->LabelVer->x());
   EXPECT_TRUE(form->LabelMail->text() == "support@sarvane.example.org" ||
               form->LabelMail->toolTip() == "support@sarvane.example.org");

@@ -148,6 +148,9 @@ class TzkCustomPDFDocument : public TzkComponent {
   // The object streams of an encrypted file are left for UnpackObjectStreams
   // once decryption is set up (their data is encrypted).
   void OpenDocumentFile(sarvane::pdf::TzkSharedBytes fileData);
+  void OpenDocumentFile(std::shared_ptr<const std::string> fileData) {
+    OpenDocumentFile(sarvane::pdf::TzkSharedBytes::Of(std::move(fileData)));
+  }
   void OpenDocumentFile(sarvane::pdf::TzkStream& file);
   // Stores the objects of every object stream named by the stream entries.
   void UnpackObjectStreams();
