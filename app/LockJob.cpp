@@ -132,14 +132,22 @@ void TLockJob::DropJobFolder() {
   jobFolder_.reset();
 }
 
-void TLockJob::Fail(const std::string& fileName, const std::string& reason) {
-  failure_ = fFailed;
+TFailure TLockJob::Fail(const std::string& fileName, const std::string& reason) {
   host_.ShowErrorMessage(Format(kSOutputCheckFailed, fileName, reason));
+  return fFailed;
 }
 
-void TLockJob::FailBecause(std::string reason) {
-  failure_ = fFailed;
+TFailure TLockJob::FailBecause(std::string reason) {
   failureReason_ = std::move(reason);
+  return fFailed;
+}
+
+TFailure TLockJob::LoadWorkDocument(const std::string& fileName) {
+  passwordOffered_ = false;
+  failure_ = fNone;
+  const bool loaded = PDFDoc_->LoadDocument(fileName);
+  // The password handler marks a refused unlock password as a failure.
+  return loaded && failure_ == fNone ? fNone : fFailed;
 }
 
 void TLockJob::PDFDocPassword(TzkComponent*, std::string& password, bool& continueAsking, int) {
@@ -172,9 +180,8 @@ bool TLockJob::LoadInputFile(const std::string& path) {
 
   Status(path, kSProcessStart);
   host_.ProcessMessages();
-  failure_ = fNone;
   try {
-    MakeWorkFile(path);
+    failure_ = MakeWorkFile(path);
   } catch (const std::exception& e) {
     failure_ = fFailed;
     host_.ReportException(e);
@@ -187,21 +194,17 @@ bool TLockJob::LoadInputFile(const std::string& path) {
   return ok;
 }
 
-bool TLockJob::MakeWorkFile(const std::string& path) {
-  passwordOffered_ = false;
-  bool loaded = PDFDoc_->LoadDocument(path);
-  if (!loaded && failure_ == fNone) failure_ = fFailed;
-  if (failure_ != fNone) {
+TFailure TLockJob::MakeWorkFile(const std::string& path) {
+  if (LoadWorkDocument(path) != fNone) {
     host_.ShowErrorMessage(kSWrongPassword);
-    return false;
+    return fFailed;
   }
   PDFDoc_->SetShowSetupDialog(false);
   if (!PDFDoc_->Encryption().ChangeAllowed()) {
     // The input opened with its user password only: its protection is not
     // ours to change.
     host_.ShowErrorMessage(kSUserRightsOnly);
-    failure_ = fUserRights;
-    return false;
+    return fUserRights;
   }
   PDFDoc_->Encryption().SetEnabled(false);
   recordedVersion_ = PDFDoc_->PDFVersion();
@@ -209,7 +212,7 @@ bool TLockJob::MakeWorkFile(const std::string& path) {
   jobFolder_ = std::make_unique<TJobFolder>();
   if (!jobFolder_->IsOpen()) throw Exception(Format(kSCannotMakeFolder, WorkFolder()));
   SaveWorkFile(WorkFileName());
-  return true;
+  return fNone;
 }
 
 // ---------------------------------------------------------- create press
@@ -265,45 +268,34 @@ std::string TLockJob::OutputRefusal(const std::string& input) const {
 bool TLockJob::RunLockJob(const std::string& input) {
   failure_ = fNone;
   failureReason_.clear();
-  bool ok = false;
   try {
-    ok = RunSteps(input);
+    failure_ = RunSteps(input);
   } catch (...) {
+    failure_ = fFailed;
     if (jobFolder_) jobFolder_->Keep();
     throw;
   }
+  const bool ok = failure_ == fNone;
   // A failed job's files stay for a look; the next selection or a later
   // start removes them.
   if (!ok && jobFolder_) jobFolder_->Keep();
   return ok;
 }
 
-bool TLockJob::RunSteps(const std::string& input) {
+TFailure TLockJob::RunSteps(const std::string& input) {
   // The work file belongs to the last successful selection of this input;
   // the job uses it up, so a new job needs a new selection.
   bool selected = !selectedInput_.empty() && selectedInput_ == input && jobFolder_;
   selectedInput_.clear();
-  if (!selected) {
-    failure_ = fFailed;
-    return false;
-  }
-  if (std::string refusal = OutputRefusal(input); !refusal.empty()) {
-    FailBecause(std::move(refusal));
-    return false;
-  }
+  if (!selected) return fFailed;
+  if (std::string refusal = OutputRefusal(input); !refusal.empty()) return FailBecause(std::move(refusal));
   const std::string workFile = WorkFileName();
-  if (!PDFDoc_->LoadDocument(workFile)) {
-    failure_ = fFailed;
-    return false;
-  }
-  ApplyViewLimits();
-  if (failure_ != fNone) return false;
+  if (TFailure failure = LoadWorkDocument(workFile); failure != fNone) return failure;
+  if (TFailure failure = ApplyViewLimits(); failure != fNone) return failure;
   SaveWorkFile(workFile);
-  failure_ = fNone;
   Status(input, kSWriteStart);
 
-  ApplySecurity(workFile);
-  if (failure_ != fNone) return false;
+  if (TFailure failure = ApplySecurity(workFile); failure != fNone) return failure;
 
   // The copy is checked under its temporary name, so that a wrong copy
   // never replaces an earlier file in the output folder.
@@ -316,25 +308,25 @@ bool TLockJob::RunSteps(const std::string& input) {
   };
   std::string why;
   if (!CopyFileReplacing(workFile, output, check, &why)) {
-    if (!refused.empty()) Fail(output, refused);
-    FailBecause(std::move(why));
-    return false;
+    if (!refused.empty()) (void)Fail(output, refused);
+    return FailBecause(std::move(why));
   }
   DropJobFolder();
   host_.RefreshOutputList();
   Status(input, kSJobDone);
   host_.ProcessMessages();
-  return true;
+  return fNone;
 }
 
-void TLockJob::ApplyViewLimits() { TViewLimits(*PDFDoc_, failure_).ApplyViewLimits(settings_, settings_.LimitDate); }
+TFailure TLockJob::ApplyViewLimits() {
+  int failure = fNone;
+  TViewLimits(*PDFDoc_, failure).ApplyViewLimits(settings_, settings_.LimitDate);
+  return failure == fNone ? fNone : fFailed;
+}
 
-void TLockJob::ApplySecurity(const std::string& workFile) {
+TFailure TLockJob::ApplySecurity(const std::string& workFile) {
   TzkPDFDocument& doc = *PDFDoc_;
-  if (!doc.LoadDocument(workFile)) {
-    failure_ = fFailed;
-    return;
-  }
+  if (TFailure failure = LoadWorkDocument(workFile); failure != fNone) return failure;
   TzkPDFInfo& info = doc.DocumentInfo();
   // Kept as code-page text: what the code page cannot hold is replaced.
   const std::string author = Utf16ToAnsi(info.Author());
@@ -366,8 +358,7 @@ void TLockJob::ApplySecurity(const std::string& workFile) {
   SaveWorkFile(workFile);
   std::error_code ec;
   const auto saved = static_cast<int64_t>(fs::file_size(workFile, ec));
-  RestoreHeaderVersion(workFile);
-  if (failure_ != fNone) return;
+  if (TFailure failure = RestoreHeaderVersion(workFile); failure != fNone) return failure;
 
   written_ = TWrittenOutput{};
   written_.Version = VersionText(recordedVersion_);
@@ -375,10 +366,11 @@ void TLockJob::ApplySecurity(const std::string& workFile) {
   written_.PageCount = inputPageCount_;
   if (std::string why = DescribeWrittenFile(workFile, written_); !why.empty()) return Fail(workFile, why);
   // The header step changes three bytes, never the size.
-  if (ec || written_.Size != saved) Fail(workFile, Format(kSCheckSize, written_.Size, saved));
+  if (ec || written_.Size != saved) return Fail(workFile, Format(kSCheckSize, written_.Size, saved));
+  return fNone;
 }
 
-void TLockJob::RestoreHeaderVersion(const std::string& workFile) {
+TFailure TLockJob::RestoreHeaderVersion(const std::string& workFile) {
   // The restored file is written beside the work file and renamed over it
   // when complete, so a failure midway leaves the saved file as it was.
   TReplacingFile replacement(workFile);
@@ -408,7 +400,8 @@ void TLockJob::RestoreHeaderVersion(const std::string& workFile) {
   bool ok = RestoreHeaderBytes(source.Handle, target.Handle, VersionText(recordedVersion_));
   ok = target.Close() && ok;
   ok = ok && replacement.Commit(false);
-  if (!ok) FailBecause(Format(kSCannotWriteFileBecause, workFile, std::strerror(errno)));
+  if (!ok) return FailBecause(Format(kSCannotWriteFileBecause, workFile, std::strerror(errno)));
+  return fNone;
 }
 
 bool CopyFileReplacing(const std::string& source, const std::string& target,

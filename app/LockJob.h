@@ -109,20 +109,23 @@ class TLockJob {
   // reason and is a failure. True when no failure: the job's folder is gone
   // then; after a failure it is kept. Exceptions pass on.
   bool RunLockJob(const std::string& input);
-  // The place where the view-limit overlay step runs on the loaded work file,
-  // between loading it and saving it: it removes earlier view-limit fields
-  // and page-open actions and adds the new overlay and page scripts when a
-  // date or address limit is active; it reports failure through the failure
-  // flag.
-  void ApplyViewLimits();
+  // The steps of the job. Each returns what it came to: fNone, or the kind
+  // of failure; a failure whose reason is known leaves it in
+  // FailureReason. Exceptions pass on.
+  //
+  // The view-limit overlay on the loaded work file, between loading it and
+  // saving it: removes earlier view-limit fields and page-open actions and
+  // adds the new overlay and page scripts when a date or address limit is
+  // active.
+  [[nodiscard]] TFailure ApplyViewLimits();
   // Loads the work file, applies the encryption settings (or switches
   // encryption off), saves it and restores the header version; then notes
   // what was written for the check of the copy (WrittenOutput).
-  void ApplySecurity(const std::string& workFile);
+  [[nodiscard]] TFailure ApplySecurity(const std::string& workFile);
   // Puts the recorded input version into the header of the work file: the
-  // restored copy replaces it when complete. A read or write error sets the
-  // failure flag; a file that cannot be opened or created raises Exception.
-  void RestoreHeaderVersion(const std::string& workFile);
+  // restored copy replaces it when complete. A file that cannot be opened
+  // or created raises Exception.
+  [[nodiscard]] TFailure RestoreHeaderVersion(const std::string& workFile);
 
   // The OnPassword handler: offers the unlock password once per load and
   // gives up (failure) when it is asked again.
@@ -156,17 +159,21 @@ class TLockJob {
   std::function<void(const std::string& copy)> OnOutputCopied;
 
  private:
-  bool MakeWorkFile(const std::string& path);
-  bool RunSteps(const std::string& input);
+  [[nodiscard]] TFailure MakeWorkFile(const std::string& path);
+  [[nodiscard]] TFailure RunSteps(const std::string& input);
+  // Loads fileName into the document: fFailed when the load gave up or the
+  // unlock password was refused.
+  [[nodiscard]] TFailure LoadWorkDocument(const std::string& fileName);
   void SaveWorkFile(const std::string& workFile);
   // Removes the job folder, also one kept by a failed job.
   void DropJobFolder();
-  void Fail(const std::string& fileName, const std::string& reason);
+  // A refused output check, shown in a message box at once; returns fFailed.
+  [[nodiscard]] TFailure Fail(const std::string& fileName, const std::string& reason);
   // Why the output of input may not be written (it is the input itself, or
   // lies in the work folder); empty when it may.
   std::string OutputRefusal(const std::string& input) const;
-  // A failure whose reason is shown after the failure status.
-  void FailBecause(std::string reason);
+  // A failure whose reason is shown after the failure status; returns fFailed.
+  [[nodiscard]] TFailure FailBecause(std::string reason);
   void Status(const std::string& input, const char* suffix);
 
   ILockJobHost& host_;
