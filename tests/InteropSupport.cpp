@@ -49,6 +49,7 @@ std::vector<std::string> Lines(const std::string& text) {
 std::string CliPath() { return SARVANE_CLI_PATH; }
 
 std::string FixturePath(const std::string& name) { return std::string(SARVANE_SOURCE_ROOT "/tests/fixtures/") + name; }
+std::string SourcePath(const std::string& relative) { return std::string(SARVANE_SOURCE_ROOT "/") + relative; }
 
 TTempFolder::TTempFolder(const std::string& prefix) {
   std::string tmpl = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();

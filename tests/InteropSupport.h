@@ -33,6 +33,8 @@ std::string CliPath();
 
 // A file of tests/fixtures in the source tree this build was made from.
 std::string FixturePath(const std::string& name);
+// A path inside the source tree ("fuzz/corpus/open_document/").
+std::string SourcePath(const std::string& relative);
 
 // A fresh private folder under the system's temporary folder, removed with
 // everything in it when the object goes.

@@ -493,7 +493,7 @@ void TzkPDFDecrypt::ReadEncryptionDictionary(const TzkPDFDictObject& encrypt,
       for (int32_t k = 0; k < cf->Count(); ++k) {
         const auto* entry = ObjectAs<TzkPDFDictObject>(cf->ValueAt(k));
         if (!entry) continue;
-        filters_.emplace_back(cf->KeyAt(k)->Text(), MethodOfCFM(NameOr(*entry, "/CFM", "/None")));
+        filters_.emplace_back(cf->KeyName(k), MethodOfCFM(NameOr(*entry, "/CFM", "/None")));
       }
     }
     // Without /StmF or /StrF that kind of data is not encrypted at all.

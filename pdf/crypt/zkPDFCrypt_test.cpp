@@ -416,7 +416,7 @@ TEST(EncryptionDictionary, BuiltInOrderWithHexValuesAndReplacesTheIdentifier) {
 
     const char* keys[] = {"/Filter", "/O", "/U", "/P", "/V", "/R", "/Length"};
     ASSERT_EQ(dict->Count(), 7);
-    for (int i = 0; i < 7; ++i) EXPECT_EQ(dict->KeyAt(i)->Text(), keys[i]);
+    for (int i = 0; i < 7; ++i) EXPECT_EQ(dict->KeyName(i), keys[i]);
     EXPECT_EQ(dict->LookupAs<TzkPDFNameObject>("/Filter")->Text(), "/Standard");
     const auto* o = dict->LookupAs<TzkPDFStringObject>("/O");
     ASSERT_TRUE(o && o->IsHex());
@@ -677,7 +677,7 @@ TEST(AES256Handler, EncryptionDictionaryDeclaresTheCryptFilter) {
   TzkPDFEncryption w(Settings(el256bitAES, "o", "u", TzkUserPermissions::All()), std::string(16, 'i'));
   const auto dict = w.CreateEncryptionDictionary();
   std::string keys;
-  for (int32_t i = 0; i < dict->Count(); ++i) keys += dict->KeyAt(i)->Text();
+  for (int32_t i = 0; i < dict->Count(); ++i) keys += dict->KeyName(i);
   EXPECT_EQ(keys, "/Filter/O/U/P/V/R/Length/CF/StmF/StrF/OE/UE/Perms");
   EXPECT_EQ(dict->LookupAs<TzkPDFIntegerObject>("/V")->Value(), 5);
   EXPECT_EQ(dict->LookupAs<TzkPDFIntegerObject>("/Length")->Value(), 256);

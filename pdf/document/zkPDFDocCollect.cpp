@@ -273,7 +273,7 @@ TzkPDFObject* TzkCustomPDFDocument::CollectReferenceStep(TzkPDFIndirectReference
 
 void TzkCustomPDFDocument::ApplyDestinationRule(TzkPDFDictObject& dict, int32_t index) {
   if (!NamedDestinationLookup) return;
-  const std::string& key = dict.KeyAt(index)->Text();
+  const std::string& key = dict.KeyName(index);
   if (key != "/Dest" && key != "/D") return;
   if (key == "/D") {
     // A remote, embedded or launch target names a destination elsewhere.
@@ -403,7 +403,7 @@ struct TzkCustomPDFDocument::TreeCopy {
         const auto& dict = *static_cast<const TzkPDFDictObject*>(object);
         auto result = std::make_unique<TzkPDFDictObject>();
         for (int32_t i = 0; i < dict.Count(); ++i) {
-          result->AddValue(dict.KeyAt(i)->Text(), Copy(dict.ValueAt(i), depth + 1));
+          result->AddValue(dict.KeyName(i), Copy(dict.ValueAt(i), depth + 1));
         }
         return result;
       }

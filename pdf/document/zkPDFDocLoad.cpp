@@ -287,7 +287,7 @@ void TzkCustomPDFDocument::ReadCatalog() {
 
   // Everything else the input's catalog holds, for the writer to carry.
   for (int32_t i = 0; i < catalog->Count(); ++i) {
-    const std::string& key = catalog->KeyAt(i)->Text();
+    const std::string& key = catalog->KeyName(i);
     if (IsOwnCatalogKey(key)) continue;
     TzkPDFObject* value = catalog->ValueAt(i);
     if (key != "/Dests") Collect(value);
@@ -295,8 +295,9 @@ void TzkCustomPDFDocument::ReadCatalog() {
   }
   IOProgress(100);
 
-  // The writer builds the catalog anew: a stored copy of the input's is not written.
-  if (held) held->SetUseCount(0);
+  // The writer builds the catalog anew: a stored copy of the input's is not
+  // written, unless a damaged page tree made it a page, which must stay.
+  if (held && std::find(pages_.begin(), pages_.end(), held) == pages_.end()) held->SetUseCount(0);
 }
 
 // ------------------------------------------------------------ page tree
@@ -400,7 +401,7 @@ bool TzkCustomPDFDocument::IsPagesNode(const TzkPDFDictObject& dict) const {
 void TzkCustomPDFDocument::CollectPageEntries(TzkPDFDictObject& page) {
   // Annotations are collected once every page is known.
   for (int32_t i = 0; i < page.Count(); ++i) {
-    if (page.KeyAt(i)->Text() == "/Annots") continue;
+    if (page.KeyName(i) == "/Annots") continue;
     Collect(page.ValueAt(i));
   }
 }
@@ -460,9 +461,9 @@ void TzkCustomPDFDocument::ReadDestinationDictionary(TzkPDFObject* dests) {
     if (const auto* d = value->As<TzkPDFDictObject>()) value = store_->Resolve(d->Lookup("/D"));
     if (!value || !value->IsArray()) {
       throw sarvane::pdf::EUnexpectedError(
-          Format(res::kDestinationNotArray, PrintableToken(dict->KeyAt(i)->BareName())));
+          Format(res::kDestinationNotArray, PrintableToken(BareNameOf(dict->KeyName(i)))));
     }
-    AddNamedDestination(dict->KeyAt(i)->BareName(), value);
+    AddNamedDestination(BareNameOf(dict->KeyName(i)), value);
   }
   SortNamedDestinations();
 }

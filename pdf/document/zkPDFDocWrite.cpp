@@ -308,7 +308,7 @@ void TzkCustomPDFDocument::WriteCatalog(SaveState& state) {
     if (extensions && key == "/Extensions") {
       if (const auto* input = ObjectAs<TzkPDFDictObject>(ObjectStore().Resolve(object.get())))
         for (int32_t i = 0; i < input->Count(); ++i)
-          if (input->KeyAt(i)->Text() != "/ADBE") extensions->AddValue(input->KeyAt(i)->Text(), input->ValueAt(i)->Clone());
+          if (input->KeyName(i) != "/ADBE") extensions->AddValue(input->KeyName(i), input->ValueAt(i)->Clone());
       continue;
     }
     entry(key, object.get());
@@ -365,12 +365,16 @@ void TzkCustomPDFDocument::WriteTrailer(SaveState& state) {
   std::string& out = state.Buffer;
   const int64_t xrefOffset = state.OutputSize();
   const int64_t size = static_cast<int64_t>(state.Offsets.size()) + 1;
-  out.reserve(out.size() + 20 * static_cast<size_t>(size) + 256);
   out += "xref\r\n0 ";
   AppendInteger(out, size);
   out += "\r\n";
   AppendXRefEntry(out, 0, 65535, 'f');
-  for (int64_t offset : state.Offsets) AppendXRefEntry(out, offset, 0, 'n');
+  // Twenty bytes an object: the table goes out in the buffer's portions
+  // rather than growing it by megabytes at the end of the save.
+  for (int64_t offset : state.Offsets) {
+    AppendXRefEntry(out, offset, 0, 'n');
+    state.FlushIfFull();
+  }
 
   out += "trailer\r\n<<\r\n/Size ";
   AppendInteger(out, size);

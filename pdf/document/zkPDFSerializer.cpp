@@ -291,7 +291,7 @@ void TzkPDFSerializer::AppendDictionary(std::string& out, const TzkPDFDictObject
   bool lengthWritten = false;
   out += "<<\r\n";
   for (int32_t i = 0; i < dict.Count(); ++i) {
-    const std::string& key = dict.KeyAt(i)->Text();
+    const std::string& key = dict.KeyName(i);
     // The page tree is written anew, so a page's own /Parent would point
     // into a tree that no longer exists; the one written below replaces it.
     if (isPage && key == "/Parent") continue;

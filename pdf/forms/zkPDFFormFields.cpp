@@ -110,7 +110,7 @@ void AddAppearanceStates(const TzkPDFObjectStore& store, TzkAcroFormField& field
   if (!normal) return;
   const bool skipOff = field.FieldType == ftRadioButton && (field.FieldFlags & kFlagNoToggleToOff);
   for (int32_t i = 0; i < normal->Count(); ++i) {
-    std::string state = normal->KeyAt(i)->BareName();
+    std::string state = BareNameOf(normal->KeyName(i));
     if (skipOff && state == "Off") continue;
     AddItem(field, std::move(state));
   }

@@ -17,8 +17,11 @@
 namespace sarvane::pdf {
 
 namespace {
-constexpr size_t kGranule = 16;  // every slot is aligned for any object model type
-constexpr size_t kClasses = 4;   // slots of 16, 32, 48 and 64 bytes
+// Slots of 8, 16, ... 64 bytes, each aligned to 8, which is all any object
+// model type needs (zkPDFObject.cpp checks): a reference of 24 bytes or a
+// dictionary of 40 no longer takes a slot of 32 or 48.
+constexpr size_t kGranule = 8;
+constexpr size_t kClasses = 8;
 constexpr size_t kSlabBytes = 64 * 1024;
 constexpr size_t kKeptSlabs = 4;
 

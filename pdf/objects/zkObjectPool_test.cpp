@@ -28,7 +28,7 @@ TEST(ObjectPool, SlotsHoldTheirSizeAndAreGivenBack) {
     for (int i = 0; i < c.Count; ++i) {
       auto* slot = static_cast<unsigned char*>(AllocateObjectSlot(c.Size));
       ASSERT_NE(slot, nullptr);
-      EXPECT_EQ(reinterpret_cast<uintptr_t>(slot) % 16, 0u);
+      EXPECT_EQ(reinterpret_cast<uintptr_t>(slot) % 8, 0u);
       std::memset(slot, i & 0xFF, c.Size);
       slots.push_back(slot);
     }

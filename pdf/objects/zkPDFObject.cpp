@@ -24,6 +24,11 @@ TzkPDFObjectPtr OrNull(TzkPDFObjectPtr object) {
 }
 }  // namespace
 
+// The pool's slots are aligned to 8 bytes.
+static_assert(alignof(TzkPDFRealObject) <= 8 && alignof(TzkPDFInt64Object) <= 8 && alignof(TzkPDFStringObject) <= 8 &&
+              alignof(TzkPDFNameObject) <= 8 && alignof(TzkPDFArrayObject) <= 8 && alignof(TzkPDFDictObject) <= 8 &&
+              alignof(TzkPDFStreamObject) <= 8 && alignof(TzkPDFIndirectObject) <= 8 &&
+              alignof(TzkPDFIndirectReference) <= 8);
 void* TzkPDFObject::operator new(size_t size) { return AllocateObjectSlot(size); }
 void TzkPDFObject::operator delete(void* object, size_t size) noexcept { FreeObjectSlot(object, size); }
 
@@ -163,10 +168,10 @@ void TzkPDFArrayObject::AppendText(std::string& out) const {
 // Dictionary
 
 void TzkPDFDictObject::Add(std::unique_ptr<TzkPDFNameObject> key, TzkPDFObjectPtr value) {
-  AppendEntry(key ? std::move(*key) : TzkPDFNameObject("/"), std::move(value));
+  AppendEntry(key ? key->Text() : std::string("/"), std::move(value));
 }
 
-void TzkPDFDictObject::AppendEntry(TzkPDFNameObject key, TzkPDFObjectPtr value) {
+void TzkPDFDictObject::AppendEntry(std::string key, TzkPDFObjectPtr value) {
   // Most dictionaries have a handful of keys; skip the first regrowths.
   if (entries_.capacity() == 0) entries_.reserve(8);
   entries_.push_back(Entry{std::move(key), OrNull(std::move(value))});
@@ -186,14 +191,14 @@ void TzkPDFDictObject::AddReal(std::string_view key, double value) {
 }
 
 void TzkPDFDictObject::AddValue(std::string_view key, TzkPDFObjectPtr value) {
-  AppendEntry(TzkPDFNameObject(KeyText(key)), std::move(value));
+  AppendEntry(KeyText(key), std::move(value));
 }
 
 int32_t TzkPDFDictObject::IndexOfKey(std::string_view key) const {
   // Keys given without "/" are compared as if they had one.
   const bool slash = !key.empty() && key.front() == '/';
   for (size_t i = 0; i < entries_.size(); ++i) {
-    const std::string& k = entries_[i].Key.Text();
+    const std::string& k = entries_[i].Key;
     if (slash ? k == key : (k.size() == key.size() + 1 && k[0] == '/' && std::string_view(k).substr(1) == key)) {
       return static_cast<int32_t>(i);
     }
@@ -206,11 +211,9 @@ TzkPDFObject* TzkPDFDictObject::Lookup(std::string_view key) const {
   return i < 0 ? nullptr : entries_[static_cast<size_t>(i)].Value.get();
 }
 
-TzkPDFNameObject* TzkPDFDictObject::KeyAt(int32_t index) const {
+const std::string& TzkPDFDictObject::KeyName(int32_t index) const {
   if (index < 0 || index >= Count()) throw EInvalidIndex();
-  // The dictionary owns its keys; the pointer is as mutable as it was when
-  // every key had an allocation of its own.
-  return const_cast<TzkPDFNameObject*>(&entries_[static_cast<size_t>(index)].Key);
+  return entries_[static_cast<size_t>(index)].Key;
 }
 
 TzkPDFObject* TzkPDFDictObject::ValueAt(int32_t index) const {
@@ -259,21 +262,21 @@ TzkPDFObjectPtr TzkPDFDictObject::PutValueAt(int32_t index, TzkPDFObjectPtr valu
 void TzkPDFDictObject::MergeFrom(const TzkPDFDictObject* other) {
   if (!other || other == this) return;
   for (size_t i = 0; i < other->entries_.size(); ++i) {
-    SetValue(other->entries_[i].Key.Text(), other->entries_[i].Value->Clone());
+    SetValue(other->entries_[i].Key, other->entries_[i].Value->Clone());
   }
 }
 
 TzkPDFObjectPtr TzkPDFDictObject::Clone() const {
   auto copy = std::make_unique<TzkPDFDictObject>();
   copy->entries_.reserve(entries_.size());
-  for (const Entry& entry : entries_) copy->entries_.push_back(Entry{TzkPDFNameObject(entry.Key.Text()), entry.Value->Clone()});
+  for (const Entry& entry : entries_) copy->entries_.push_back(Entry{entry.Key, entry.Value->Clone()});
   return copy;
 }
 
 void TzkPDFDictObject::AppendText(std::string& out) const {
   out += "<<\r\n";
   for (const Entry& entry : entries_) {
-    out += entry.Key.Text();
+    out += entry.Key;
     out += ' ';
     entry.Value->AppendText(out);
     out += "\r\n";

@@ -112,6 +112,8 @@ const T* ObjectAs(const TzkPDFObject* object) {
 std::optional<int64_t> IntegerOf(const TzkPDFObject* object);
 // Whether the object is the name text ("/Type", slash included).
 bool NameIs(const TzkPDFObject* object, std::string_view name);
+// A name's text without its "/" (an empty text stays empty).
+inline std::string BareNameOf(std::string_view text) { return std::string(text.empty() ? text : text.substr(1)); }
 
 class TzkPDFBooleanObject : public TzkPDFObject {
  public:
@@ -271,7 +273,7 @@ class TzkPDFDictObject : public TzkPDFObject {
   // Room for count pairs in all (see TzkPDFArrayObject::Reserve).
   void Reserve(int32_t count) { entries_.reserve(static_cast<size_t>(count > 0 ? count : 0)); }
 
-  // Appends a pair without looking for the key.
+  // Appends a pair without looking for the key; the key is kept as it is.
   void Add(std::unique_ptr<TzkPDFNameObject> key, TzkPDFObjectPtr value);
   // The key texts below include "/"; a name given without "/" gets one.
   // AddName appends only when name is not empty.
@@ -289,7 +291,8 @@ class TzkPDFDictObject : public TzkPDFObject {
   T* LookupAs(std::string_view key) const {
     return ObjectAs<T>(Lookup(key));
   }
-  TzkPDFNameObject* KeyAt(int32_t index) const;
+  // The key text of pair index, "/" included; EInvalidIndex when out of range.
+  const std::string& KeyName(int32_t index) const;
   TzkPDFObject* ValueAt(int32_t index) const;
 
   // Replaces the value of an existing key in place (the old value is freed)
@@ -315,13 +318,14 @@ class TzkPDFDictObject : public TzkPDFObject {
   void AppendText(std::string& out) const override;
 
  private:
-  // Keys are held by value next to their values: a document has many small
-  // dictionaries, and a separate allocation per key dominated loading.
+  // Keys are held as their text next to their values: a document has
+  // hundreds of thousands of pairs, and a separate allocation per key
+  // dominated loading, a name object per key its memory.
   struct Entry {
-    TzkPDFNameObject Key;
+    std::string Key;
     TzkPDFObjectPtr Value;
   };
-  void AppendEntry(TzkPDFNameObject key, TzkPDFObjectPtr value);
+  void AppendEntry(std::string key, TzkPDFObjectPtr value);
   std::vector<Entry> entries_;
 };
 

@@ -190,10 +190,10 @@ TEST(PDFObjectTest, DictionaryOperations) {
   EXPECT_EQ(d.Lookup("/C"), nullptr);
 
   d.SetInteger("/B", 20);  // keeps its position
-  EXPECT_EQ(d.KeyAt(1)->Text(), "/B");
+  EXPECT_EQ(d.KeyName(1), "/B");
   EXPECT_EQ(d.ValueAt(1)->Cast<TzkPDFIntegerObject>().Value(), 20);
   d.SetBoolean("/C", true);  // appended
-  EXPECT_EQ(d.KeyAt(3)->Text(), "/C");
+  EXPECT_EQ(d.KeyName(3), "/C");
 
   d.AddName("/N", "");  // an empty name adds nothing
   EXPECT_EQ(d.IndexOfKey("/N"), -1);
