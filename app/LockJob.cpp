@@ -389,6 +389,8 @@ TFailure TLockJob::RestoreHeaderVersion(const std::string& workFile) {
   };
   File source{std::fopen(workFile.c_str(), "rb")};
   if (!source.Handle) throw Exception(Format(kSCannotCopyFile, workFile, replacement.TempName()));
+  // The byte procedure writes through a C stream: it opens the replacement's
+  // file by its name; the replacement still renames it into place.
   File target{std::fopen(replacement.TempName().c_str(), "wb")};
   if (!target.Handle) throw Exception(Format(kSCannotWriteFile, workFile));
   // The procedure copies in 2048-byte blocks; with the default buffers that

@@ -326,15 +326,7 @@ std::string DescribeDocument(TzkPDFDocument& doc, const std::vector<std::string>
 int CmdInfo(int argc, char** argv) {
   constexpr sarvane::cli::TOptionSpec kInfoOptions[] = {{"--password", true}};
   sarvane::cli::TParsedOptions parsed;
-  std::string error;
-  if (!sarvane::cli::ParseOptions(argc, argv, kInfoOptions, parsed, error)) {
-    std::cerr << "sarvane-cli info: " << error << "\n" << kInfoUsage;
-    return 1;
-  }
-  if (parsed.Help) {
-    std::cout << kInfoUsage;
-    return 0;
-  }
+  if (const auto ended = sarvane::cli::ReadCommandLine("info", kInfoUsage, argc, argv, kInfoOptions, parsed)) return *ended;
   if (parsed.Operands.empty()) {
     std::cerr << "sarvane-cli info: FILE missing\n" << kInfoUsage;
     return 1;

@@ -113,15 +113,8 @@ TzkUserPermissions PermissionsWithout(const std::string& list) {
 
 int CmdRewrite(int argc, char** argv) {
   sarvane::cli::TParsedOptions parsed;
-  std::string error;
-  if (!sarvane::cli::ParseOptions(argc, argv, kRewriteOptions, parsed, error)) {
-    std::cerr << "sarvane-cli rewrite: " << error << "\n" << kRewriteUsage;
-    return 1;
-  }
-  if (parsed.Help) {
-    std::cout << kRewriteUsage;
-    return 0;
-  }
+  if (const auto ended = sarvane::cli::ReadCommandLine("rewrite", kRewriteUsage, argc, argv, kRewriteOptions, parsed))
+    return *ended;
   try {
     const Options o = ReadOptions(parsed);
     const TzkUserPermissions permissions = PermissionsWithout(o.deny);

@@ -1,6 +1,7 @@
 #include "cli/OptionParser.h"
 
 #include <algorithm>
+#include <iostream>
 
 namespace sarvane::cli {
 
@@ -62,6 +63,20 @@ bool ParseOptions(int argc, char** argv, std::span<const TOptionSpec> specs, TPa
     }
   }
   return true;
+}
+
+std::optional<int> ReadCommandLine(std::string_view command, std::string_view usage, int argc, char** argv,
+                                   std::span<const TOptionSpec> specs, TParsedOptions& parsed) {
+  std::string error;
+  if (!ParseOptions(argc, argv, specs, parsed, error)) {
+    std::cerr << "sarvane-cli " << command << ": " << error << "\n" << usage;
+    return 1;
+  }
+  if (parsed.Help) {
+    std::cout << usage;
+    return 0;
+  }
+  return std::nullopt;
 }
 
 }  // namespace sarvane::cli

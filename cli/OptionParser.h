@@ -3,6 +3,7 @@
 // "--name=VALUE" alike, flags, "--" ending the options, "-" as a file, and
 // "--help"/"-h" anywhere.
 #include <map>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -37,5 +38,12 @@ struct TParsedOptions {
 // given to a flag.
 bool ParseOptions(int argc, char** argv, std::span<const TOptionSpec> specs, TParsedOptions& parsed,
                   std::string& error);
+
+// ParseOptions for a command that ends on a wrong command line and on
+// --help: the first prints "sarvane-cli COMMAND: " with the error and the
+// usage on standard error and gives exit status 1, the second prints the
+// usage on standard output and gives 0. Nothing when the command goes on.
+std::optional<int> ReadCommandLine(std::string_view command, std::string_view usage, int argc, char** argv,
+                                   std::span<const TOptionSpec> specs, TParsedOptions& parsed);
 
 }  // namespace sarvane::cli

@@ -1,8 +1,6 @@
 #include "platform/FileBytes.h"
 
-#include <fcntl.h>
 #include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -59,26 +57,19 @@ bool FileBytes::ReadLarge(int fd, size_t size) {
 }
 
 std::shared_ptr<const FileBytes> FileBytes::Read(const std::string& name) {
+  size_t size = 0;
+  const FileDescriptor file{OpenRegularFile(name, size)};
+  if (file.Fd < 0) return nullptr;
   std::shared_ptr<FileBytes> bytes(new FileBytes());
-  {
-    FileDescriptor file{::open(name.c_str(), O_RDONLY | O_CLOEXEC)};
-    if (file.Fd < 0) return nullptr;
-    struct stat st{};
-    if (::fstat(file.Fd, &st) != 0) return nullptr;
-    if (!S_ISREG(st.st_mode)) {
-      errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-      return nullptr;
-    }
-    const auto size = static_cast<size_t>(st.st_size);
-    if (size >= kLargeFile) {
-      if (bytes->ReadLarge(file.Fd, size)) return bytes;
-      if (errno != 0) return nullptr;
-      // The file grew while it was read: read it again the ordinary way.
-      ::munmap(bytes->mapping_, bytes->mappingSize_);
-      bytes->mapping_ = nullptr;
-    }
+  if (size >= kLargeFile) {
+    if (bytes->ReadLarge(file.Fd, size)) return bytes;
+    if (errno != 0) return nullptr;
+    // The file grew while it was read: read it again the ordinary way.
+    ::munmap(bytes->mapping_, bytes->mappingSize_);
+    bytes->mapping_ = nullptr;
+    if (::lseek(file.Fd, 0, SEEK_SET) != 0) return nullptr;
   }
-  if (!ReadWholeFile(name, bytes->small_)) return nullptr;
+  if (!ReadToEnd(file.Fd, size, bytes->small_)) return nullptr;
   return bytes;
 }
 

@@ -8,36 +8,46 @@
 
 namespace sarvane {
 
-bool ReadWholeFile(const std::string& name, std::string& data) {
+int OpenRegularFile(const std::string& name, size_t& size) {
   const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+  if (fd < 0) return -1;
   struct stat st{};
-  if (::fstat(fd, &st) != 0) {
+  int refused = 0;
+  if (::fstat(fd, &st) != 0) refused = errno;
+  else if (!S_ISREG(st.st_mode)) refused = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+  if (refused != 0) {
     ::close(fd);
-    return false;
+    errno = refused;
+    return -1;
   }
-  if (!S_ISREG(st.st_mode)) {
-    ::close(fd);
-    errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-    return false;
-  }
-  // Sized once from the file's size; a file that grows meanwhile is still
-  // read to its end.
-  data.resize(static_cast<size_t>(st.st_size) + 1);
+  size = static_cast<size_t>(st.st_size);
+  return fd;
+}
+
+bool ReadToEnd(int fd, size_t size, std::string& data) {
+  data.resize(size + 1);
   size_t used = 0;
   for (;;) {
     if (used == data.size()) data.resize(data.size() * 2);
     const ssize_t n = ::read(fd, data.data() + used, data.size() - used);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
-      const int saved = errno;
-      ::close(fd);
       data.resize(used);
-      errno = saved;
       return n == 0;
     }
     used += static_cast<size_t>(n);
   }
+}
+
+bool ReadWholeFile(const std::string& name, std::string& data) {
+  size_t size = 0;
+  const int fd = OpenRegularFile(name, size);
+  if (fd < 0) return false;
+  const bool read = ReadToEnd(fd, size, data);
+  const int saved = errno;
+  ::close(fd);
+  errno = saved;
+  return read;
 }
 
 }  // namespace sarvane

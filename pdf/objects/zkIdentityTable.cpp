@@ -27,9 +27,16 @@ void TzkIdentityTable::Grow() {
 }
 
 void TzkIdentityTable::Add(int32_t documentNumber, int32_t objectNumber, uint16_t generation, int32_t index) {
-  if (Find(documentNumber, objectNumber, generation) >= 0) return;
+  // Grown first, so that one probe finds either the identity or its place.
   if (static_cast<size_t>(count_ + 1) * 2 > slots_.size()) Grow();
-  Place(Slot{documentNumber, objectNumber, index, generation});
+  const size_t mask = slots_.size() - 1;
+  size_t i = Hash(documentNumber, objectNumber, generation) & mask;
+  for (; slots_[i].Index >= 0; i = (i + 1) & mask) {
+    const Slot& slot = slots_[i];
+    if (slot.ObjectNumber == objectNumber && slot.DocumentNumber == documentNumber && slot.Generation == generation)
+      return;
+  }
+  slots_[i] = Slot{documentNumber, objectNumber, index, generation};
   ++count_;
 }
 

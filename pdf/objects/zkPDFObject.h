@@ -213,7 +213,7 @@ class TzkPDFNameObject : public TzkPDFObject {
   }
   const std::string& Text() const { return text_; }
   // The name without "/".
-  std::string BareName() const { return text_.empty() ? std::string() : text_.substr(1); }
+  std::string BareName() const { return BareNameOf(text_); }
   TzkPDFObjectPtr Clone() const override;
   void AppendText(std::string& out) const override { out += text_; }
 
