@@ -306,8 +306,13 @@ class TzkCustomPDFDocument : public TzkComponent {
   // already read ends there (with a warning).
   std::unique_ptr<TzkPDFOutline> ReadOutlineItem(const TzkPDFIndirectReference& reference);
   // The writer's outline step: the items are built into the save-time store
-  // with fresh links and the catalog record refers to the new root.
+  // with fresh links and the catalog record refers to the new root. An
+  // outline as long as the document would otherwise be held twice while it
+  // is written, so the built dictionaries borrow the items' values;
+  // ReturnOutlineValues gives them back (the writer does, however the save
+  // ends).
   void WriteOutlines();
+  void ReturnOutlineValues();
 
   // ------------------------------------- page operations (zkPDFPageOps)
   // The 1-based pages a range text such as "1,3,5-12" names, in its order.
@@ -468,8 +473,11 @@ class TzkCustomPDFDocument : public TzkComponent {
                                                  std::unique_ptr<TzkPDFIndirectReference>& first,
                                                  std::unique_ptr<TzkPDFIndirectReference>& next);
   bool OutlineTargetRemoved(const TzkPDFOutline& item);
+  void BuildOutlineObjects();
   void PlaceOutlineObject(const TzkPDFOutline& item, TzkPDFObjectPtr dict);
   std::unique_ptr<TzkPDFOutline> outlineRoot_;
+  // Items whose values a built dictionary holds during a save.
+  std::vector<std::pair<TzkPDFOutline*, TzkPDFDictObject*>> lentOutlineValues_;
   void SortNamedDestinations();
   std::array<double, 4> PageRect(int page);
   void IOProgress(int percentage);

@@ -190,9 +190,12 @@ void TzkCustomPDFDocument::WriteDocument(TzkStream& out) {
 
   saveStore_ = std::make_unique<TzkPDFObjectStore>();
   struct DropSaveStore {
-    std::unique_ptr<TzkPDFObjectStore>& Store;
-    ~DropSaveStore() { Store.reset(); }
-  } dropSaveStore{saveStore_};
+    TzkCustomPDFDocument& Document;
+    ~DropSaveStore() {
+      Document.ReturnOutlineValues();
+      Document.saveStore_.reset();
+    }
+  } dropSaveStore{*this};
 
   StatusMessage(res::kBuildingOutlines);
   WriteOutlines();

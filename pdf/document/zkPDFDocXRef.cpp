@@ -281,6 +281,7 @@ void TzkCustomPDFDocument::StoreTableSection(int64_t offset) {
     if (count < 0 || count > remaining / 18) throw ECrossReferenceError(Format(res::kXRefEntriesBeyondData, count));
     CheckObjectNumber(first);
     CheckObjectNumber(static_cast<int64_t>(first) + count - 1);
+    xref_.ReserveTableEntries(first, count);
     while (!r.EndOfData() && !IsDigit(r.PeekChar())) r.Skip(1);
     for (int32_t i = 0; i < count; ++i) {
       const std::string_view entry = r.ReadText(18);
@@ -372,6 +373,7 @@ void TzkCustomPDFDocument::StoreStreamSection(int64_t offset) {
     if (count < 0 || count > available) throw ECrossReferenceError(Format(res::kXRefEntriesBeyondData, count));
     CheckObjectNumber(first);
     CheckObjectNumber(first + count - 1);
+    xref_.ReserveStreamEntries(static_cast<int32_t>(first), static_cast<int32_t>(count));
     available -= count;
     for (int64_t i = 0; i < count; ++i) {
       const int64_t type = field(widths[0], 1);

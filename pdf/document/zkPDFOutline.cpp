@@ -2,6 +2,8 @@
 // written again with fresh links at save.
 #include "pdf/document/zkPDFOutline.h"
 
+#include <algorithm>
+#include <iterator>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -32,6 +34,11 @@ TzkPDFOutline::~TzkPDFOutline() {
     if (item->firstChild_) pending.push_back(std::move(item->firstChild_));
     if (item->next_) pending.push_back(std::move(item->next_));
   }
+}
+
+void TzkPDFOutline::operator delete(TzkPDFOutline* item, std::destroying_delete_t) noexcept {
+  item->~TzkPDFOutline();
+  TzkPDFObject::operator delete(static_cast<void*>(item), sizeof(TzkPDFOutline));
 }
 
 TzkPDFDictObject* TzkPDFOutline::Dict() const { return ObjectAs<TzkPDFDictObject>(Value()); }
@@ -104,15 +111,35 @@ std::unique_ptr<TzkPDFOutline> TzkCustomPDFDocument::ReadOutlineNode(const TzkPD
                                                                      std::unique_ptr<TzkPDFIndirectReference>& next) {
   TzkFetched fetched = FetchObject(reference, true);
   if (!fetched.Object) return nullptr;
-  const auto* source = fetched.Object->Value()->As<TzkPDFDictObject>();
+  auto* source = fetched.Object->Value()->As<TzkPDFDictObject>();
   if (!source) return nullptr;
-  TzkPDFObjectPtr copy = source->Clone();
-  auto& dict = copy->Cast<TzkPDFDictObject>();
   auto item = std::make_unique<TzkPDFOutline>(this, fetched.Object->DocumentNumber(), nullptr,
                                               fetched.Object->Generation(), fetched.Object->ObjectNumber());
-
-  if (const std::optional<int64_t> count = IntegerOf(store_->Resolve(dict.Lookup("/Count"))); count && *count < 0)
+  if (const std::optional<int64_t> count = IntegerOf(store_->Resolve(source->Lookup("/Count"))); count && *count < 0)
     item->SetClosed(true);
+  auto link = [&](std::string_view key) -> std::unique_ptr<TzkPDFIndirectReference> {
+    const auto* ref = ObjectAs<TzkPDFIndirectReference>(source->Lookup(key));
+    if (!ref) return nullptr;
+    return std::make_unique<TzkPDFIndirectReference>(ref->DocumentNumber(), ref->Generation(), ref->ObjectNumber());
+  };
+  first = link("/First");
+  next = link("/Next");
+
+  // The item keeps the entries that are not links, in exactly the room they
+  // need (a long outline has as many items as the document has pages);
+  // values are taken over from an object read only for this.
+  auto copy = std::make_unique<TzkPDFDictObject>();
+  auto& dict = *copy;
+  auto isLink = [](std::string_view key) {
+    return std::find(std::begin(kLinkKeys), std::end(kLinkKeys), key) != std::end(kLinkKeys);
+  };
+  int32_t kept = 0;
+  for (int32_t i = 0; i < source->Count(); ++i) kept += isLink(source->KeyName(i)) ? 0 : 1;
+  dict.Reserve(kept);
+  for (int32_t i = 0; i < source->Count(); ++i) {
+    if (isLink(source->KeyName(i))) continue;
+    dict.AddValue(source->KeyName(i), fetched.Owned ? source->PutValueAt(i, nullptr) : source->ValueAt(i)->Clone());
+  }
   // Values kept on the item are made direct: the objects they came from are
   // not written unless something else uses them.
   for (std::string_view key : {"/Title", "/C", "/F"}) {
@@ -162,16 +189,6 @@ std::unique_ptr<TzkPDFOutline> TzkCustomPDFDocument::ReadOutlineNode(const TzkPD
     }
   }
 
-  auto link = [&](std::string_view key) -> std::unique_ptr<TzkPDFIndirectReference> {
-    const auto* ref = ObjectAs<TzkPDFIndirectReference>(dict.Lookup(key));
-    if (!ref) return nullptr;
-    return std::make_unique<TzkPDFIndirectReference>(ref->DocumentNumber(), ref->Generation(), ref->ObjectNumber());
-  };
-  first = link("/First");
-  next = link("/Next");
-  for (std::string_view key : kLinkKeys) {
-    while (dict.IndexOfKey(key) >= 0) dict.Remove(key);
-  }
   if (dict.Count() > 0) item->SetValue(std::move(copy));
   return item;
 }
@@ -266,8 +283,35 @@ void TzkCustomPDFDocument::PlaceOutlineObject(const TzkPDFOutline& item, TzkPDFO
                                                            item.Generation(), item.ObjectNumber(), true));
 }
 
+namespace {
+// The entries an item keeps and the writer copies; the others are links.
+constexpr std::string_view kItemValueKeys[] = {"/Dest", "/Title", "/C", "/F", "/A"};
+}  // namespace
+
+void TzkCustomPDFDocument::ReturnOutlineValues() {
+  for (auto& [item, written] : lentOutlineValues_) {
+    TzkPDFDictObject* own = item->Dict();
+    for (std::string_view key : kItemValueKeys) {
+      const int32_t from = written->IndexOfKey(key);
+      const int32_t to = own ? own->IndexOfKey(key) : -1;
+      if (from >= 0 && to >= 0) own->PutValueAt(to, written->PutValueAt(from, nullptr));
+    }
+  }
+  lentOutlineValues_.clear();
+}
+
 void TzkCustomPDFDocument::WriteOutlines() {
   if (!outlineRoot_) return;
+  try {
+    BuildOutlineObjects();
+  } catch (...) {
+    // The built dictionaries still hold what they borrowed.
+    ReturnOutlineValues();
+    throw;
+  }
+}
+
+void TzkCustomPDFDocument::BuildOutlineObjects() {
   // A level is written as a whole: the items kept, each numbered, then their
   // dictionaries linked to their neighbours; the entries that depend on the
   // children (/First, /Last, /Count) follow when the level below is written.
@@ -295,14 +339,17 @@ void TzkCustomPDFDocument::WriteOutlines() {
     for (size_t i = 0; i < kept.size(); ++i) {
       TzkPDFOutline& item = *kept[i];
       auto dict = std::make_unique<TzkPDFDictObject>();
-      const TzkPDFDictObject* own = item.Dict();
+      TzkPDFDictObject* own = item.Dict();
       // Exactly the room needed: a long outline has as many dictionaries as
       // the document has pages.
       dict->Reserve((own ? own->Count() : 0) + 3 + (item.FirstChild() ? 3 : 0));
-      if (own) {
-        for (std::string_view key : {"/Dest", "/Title", "/C", "/F", "/A"}) {
-          if (const TzkPDFObject* value = own->Lookup(key)) dict->AddValue(key, value->Clone());
-        }
+      // An item placed into the document's own store (something else refers
+      // to its identity) stays there after the save, so it gets copies.
+      const bool lend = own && !store_->Find(item.DocumentNumber(), item.ObjectNumber(), item.Generation());
+      if (lend) lentOutlineValues_.emplace_back(&item, dict.get());
+      for (std::string_view key : kItemValueKeys) {
+        const int32_t at = own ? own->IndexOfKey(key) : -1;
+        if (at >= 0) dict->AddValue(key, lend ? own->PutValueAt(at, nullptr) : own->ValueAt(at)->Clone());
       }
       dict->AddValue("/Parent", ReferenceTo(*level.Parent));
       if (i > 0) dict->AddValue("/Prev", ReferenceTo(*kept[i - 1]));

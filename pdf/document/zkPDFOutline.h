@@ -22,7 +22,11 @@ class TzkPDFOutline : public sarvane::pdf::TzkPDFIndirectObject {
   // A missing dictionary is held as null.
   TzkPDFOutline(TzkCustomPDFDocument* document, int32_t documentNumber, sarvane::pdf::TzkPDFObjectPtr dict,
                 uint16_t generation, int32_t objectNumber);
-  ~TzkPDFOutline() override;
+  ~TzkPDFOutline();
+  // An item is deleted as an item (its owners hold it so), never through a
+  // pointer to an object model class, whose delete knows only the model's
+  // own classes.
+  static void operator delete(TzkPDFOutline* item, std::destroying_delete_t) noexcept;
   TzkPDFOutline(const TzkPDFOutline&) = delete;
   TzkPDFOutline& operator=(const TzkPDFOutline&) = delete;
 

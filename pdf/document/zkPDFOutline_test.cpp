@@ -159,6 +159,44 @@ TEST_F(Outlines, SurviveASaveAsQpdfSeesThem) {
   EXPECT_EQ(Tree(again.OutlineRoot()), Tree(doc_.OutlineRoot()));
 }
 
+// The writer lends the items' values to what it writes; a save, also one
+// that fails after the outline was built, leaves the items as they were.
+TEST_F(Outlines, ItemsKeepTheirValuesThroughSaves) {
+  auto items = [](const TzkPDFDocument& doc) {
+    std::string out;
+    std::vector<const TzkPDFOutline*> stack{doc.OutlineRoot()};
+    while (!stack.empty()) {
+      const TzkPDFOutline* item = stack.back();
+      stack.pop_back();
+      if (item->Dict()) out += Flat(item->Dict()) + "\n";
+      if (item->NextSibling()) stack.push_back(item->NextSibling());
+      if (item->FirstChild()) stack.push_back(item->FirstChild());
+    }
+    return out;
+  };
+  Load(ThreePages(kOutline, kOutlineCatalog));
+  const std::string before = items(doc_);
+  ASSERT_NE(before.find("/Title (Intro)"), std::string::npos);
+  doc_.SaveDocument(Path("first.pdf"), 2);
+  EXPECT_EQ(items(doc_), before);
+  doc_.SaveDocument(Path("second.pdf"), 2);
+  std::ifstream first(Path("first.pdf"), std::ios::binary), second(Path("second.pdf"), std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(first), {}),
+            std::string(std::istreambuf_iterator<char>(second), {}));
+
+  std::map<int, std::string> objects = kOutline;
+  objects[3] = "<< /Type /Page /Parent 2 0 R /Contents 50 0 R >>";
+  objects[50] = "<< >>\nstream\nq Q\nendstrem";  // data that cannot be located
+  std::ofstream(Path("damaged.pdf"), std::ios::binary) << ThreePages(objects, kOutlineCatalog);
+  TzkPDFDocument damaged;
+  damaged.SetShowSetupDialog(false);
+  damaged.OnWarning = [](TzkComponent*, const std::string&) {};
+  ASSERT_TRUE(damaged.LoadDocument(Path("damaged.pdf")));
+  EXPECT_EQ(items(damaged), before);
+  EXPECT_THROW(damaged.SaveDocument(Path("failed.pdf"), 2), EPDFFileCorruptedError);
+  EXPECT_EQ(items(damaged), before);
+}
+
 // Cycles through /Next and /First end where they close; the rest is read
 // and written as a proper tree.
 TEST_F(Outlines, CyclesEnd) {

@@ -17,11 +17,12 @@
 namespace sarvane::pdf {
 
 namespace {
-// Slots of 8, 16, ... 64 bytes, each aligned to 8, which is all any object
-// model type needs (zkPDFObject.cpp checks): a reference of 24 bytes or a
-// dictionary of 40 no longer takes a slot of 32 or 48.
+// Slots of 8, 16, ... 128 bytes, each aligned to 8, which is all any object
+// model type needs (zkPDFObject.cpp checks): an integer of 8 bytes or a
+// reference of 16 takes no more. The larger classes hold the item lists of
+// small arrays and dictionaries.
 constexpr size_t kGranule = 8;
-constexpr size_t kClasses = 8;
+constexpr size_t kClasses = 16;
 constexpr size_t kSlabBytes = 64 * 1024;
 constexpr size_t kKeptSlabs = 4;
 
@@ -112,7 +113,8 @@ void* AllocateObjectSlot(size_t size) {
     slot = head;
   } else {
     if (pool.Cursor[c] == pool.End[c]) {
-      pool.Slabs.reserve(pool.Slabs.size() + 1);  // no throw after the slab is taken
+      // No throw after the slab is taken; room doubles, never grows by one.
+      if (pool.Slabs.size() == pool.Slabs.capacity()) pool.Slabs.reserve(pool.Slabs.size() * 2 + 16);
       char* slab = static_cast<char*>(::operator new(kSlabBytes));
       ASAN_POISON_MEMORY_REGION(slab, kSlabBytes);
       pool.Slabs.push_back(slab);

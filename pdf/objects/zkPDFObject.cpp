@@ -1,6 +1,7 @@
 #include "pdf/objects/zkPDFObject.h"
 
 #include <charconv>
+#include <type_traits>
 
 #include "pdf/objects/zkObjectPool.h"
 #include "pdf/objects/zkPDFText.h"
@@ -18,6 +19,11 @@ std::string KeyText(std::string_view key) {
   return text;
 }
 
+TzkNameText KeyNameText(std::string_view key) {
+  if (!key.empty() && key.front() == '/') return TzkNameText(key);
+  return TzkNameText(KeyText(key));
+}
+
 TzkPDFObjectPtr OrNull(TzkPDFObjectPtr object) {
   if (!object) return std::make_unique<TzkPDFNullObject>();
   return object;
@@ -29,8 +35,53 @@ static_assert(alignof(TzkPDFRealObject) <= 8 && alignof(TzkPDFInt64Object) <= 8 
               alignof(TzkPDFNameObject) <= 8 && alignof(TzkPDFArrayObject) <= 8 && alignof(TzkPDFDictObject) <= 8 &&
               alignof(TzkPDFStreamObject) <= 8 && alignof(TzkPDFIndirectObject) <= 8 &&
               alignof(TzkPDFIndirectReference) <= 8);
+// What a large document's memory is mostly made of; a change that grows
+// them should be a decision.
+static_assert(sizeof(TzkPDFIntegerObject) == 8 && sizeof(TzkPDFIndirectReference) == 16 &&
+              sizeof(TzkPDFNameObject) == 16 && sizeof(TzkPDFArrayObject) == 32);
 void* TzkPDFObject::operator new(size_t size) { return AllocateObjectSlot(size); }
 void TzkPDFObject::operator delete(void* object, size_t size) noexcept { FreeObjectSlot(object, size); }
+
+namespace {
+template <typename Target, typename Source>
+using WithConstOf = std::conditional_t<std::is_const_v<Source>, const Target, Target>;
+
+// Calls action with the object as a pointer to its own class, which its
+// kind code names (each code belongs to exactly one class).
+template <typename Object, typename Action>
+decltype(auto) WithOwnClass(Object* object, Action&& action) {
+  switch (object->Kind()) {
+    case okBoolean: return action(static_cast<WithConstOf<TzkPDFBooleanObject, Object>*>(object));
+    case okInteger: return action(static_cast<WithConstOf<TzkPDFIntegerObject, Object>*>(object));
+    case okInt64: return action(static_cast<WithConstOf<TzkPDFInt64Object, Object>*>(object));
+    case okReal: return action(static_cast<WithConstOf<TzkPDFRealObject, Object>*>(object));
+    case okString: return action(static_cast<WithConstOf<TzkPDFStringObject, Object>*>(object));
+    case okName: return action(static_cast<WithConstOf<TzkPDFNameObject, Object>*>(object));
+    case okArray: return action(static_cast<WithConstOf<TzkPDFArrayObject, Object>*>(object));
+    case okDictionary: return action(static_cast<WithConstOf<TzkPDFDictObject, Object>*>(object));
+    case okStream: return action(static_cast<WithConstOf<TzkPDFStreamObject, Object>*>(object));
+    case okNull: return action(static_cast<WithConstOf<TzkPDFNullObject, Object>*>(object));
+    case okIndirectReference: return action(static_cast<WithConstOf<TzkPDFIndirectReference, Object>*>(object));
+    default: return action(static_cast<WithConstOf<TzkPDFIndirectObject, Object>*>(object));
+  }
+}
+}  // namespace
+
+void TzkPDFObject::operator delete(TzkPDFObject* object, std::destroying_delete_t) noexcept {
+  WithOwnClass(object, [](auto* typed) {
+    using Class = std::remove_pointer_t<decltype(typed)>;
+    typed->~Class();
+    FreeObjectSlot(typed, sizeof(Class));
+  });
+}
+
+TzkPDFObjectPtr TzkPDFObject::Clone() const {
+  return WithOwnClass(this, [](const auto* typed) -> TzkPDFObjectPtr { return typed->Clone(); });
+}
+
+void TzkPDFObject::AppendText(std::string& out) const {
+  WithOwnClass(this, [&out](const auto* typed) { typed->AppendText(out); });
+}
 
 std::string_view KindDisplayName(uint8_t kind) {
   if (kind < std::size(res::kKindNames)) return res::kKindNames[kind];
@@ -168,10 +219,10 @@ void TzkPDFArrayObject::AppendText(std::string& out) const {
 // Dictionary
 
 void TzkPDFDictObject::Add(std::unique_ptr<TzkPDFNameObject> key, TzkPDFObjectPtr value) {
-  AppendEntry(key ? key->Text() : std::string("/"), std::move(value));
+  AppendEntry(TzkNameText(key ? std::string_view(key->Text()) : std::string_view("/")), std::move(value));
 }
 
-void TzkPDFDictObject::AppendEntry(std::string key, TzkPDFObjectPtr value) {
+void TzkPDFDictObject::AppendEntry(TzkNameText key, TzkPDFObjectPtr value) {
   // Most dictionaries have a handful of keys; skip the first regrowths.
   if (entries_.capacity() == 0) entries_.reserve(8);
   entries_.push_back(Entry{std::move(key), OrNull(std::move(value))});
@@ -191,14 +242,14 @@ void TzkPDFDictObject::AddReal(std::string_view key, double value) {
 }
 
 void TzkPDFDictObject::AddValue(std::string_view key, TzkPDFObjectPtr value) {
-  AppendEntry(KeyText(key), std::move(value));
+  AppendEntry(KeyNameText(key), std::move(value));
 }
 
 int32_t TzkPDFDictObject::IndexOfKey(std::string_view key) const {
   // Keys given without "/" are compared as if they had one.
   const bool slash = !key.empty() && key.front() == '/';
   for (size_t i = 0; i < entries_.size(); ++i) {
-    const std::string& k = entries_[i].Key;
+    const std::string& k = entries_[i].Key.Text();
     if (slash ? k == key : (k.size() == key.size() + 1 && k[0] == '/' && std::string_view(k).substr(1) == key)) {
       return static_cast<int32_t>(i);
     }
@@ -213,7 +264,7 @@ TzkPDFObject* TzkPDFDictObject::Lookup(std::string_view key) const {
 
 const std::string& TzkPDFDictObject::KeyName(int32_t index) const {
   if (index < 0 || index >= Count()) throw EInvalidIndex();
-  return entries_[static_cast<size_t>(index)].Key;
+  return entries_[static_cast<size_t>(index)].Key.Text();
 }
 
 TzkPDFObject* TzkPDFDictObject::ValueAt(int32_t index) const {
@@ -262,7 +313,7 @@ TzkPDFObjectPtr TzkPDFDictObject::PutValueAt(int32_t index, TzkPDFObjectPtr valu
 void TzkPDFDictObject::MergeFrom(const TzkPDFDictObject* other) {
   if (!other || other == this) return;
   for (size_t i = 0; i < other->entries_.size(); ++i) {
-    SetValue(other->entries_[i].Key, other->entries_[i].Value->Clone());
+    SetValue(other->entries_[i].Key.Text(), other->entries_[i].Value->Clone());
   }
 }
 
@@ -276,7 +327,7 @@ TzkPDFObjectPtr TzkPDFDictObject::Clone() const {
 void TzkPDFDictObject::AppendText(std::string& out) const {
   out += "<<\r\n";
   for (const Entry& entry : entries_) {
-    out += entry.Key;
+    out += entry.Key.Text();
     out += ' ';
     entry.Value->AppendText(out);
     out += "\r\n";

@@ -3,12 +3,15 @@
 // fixed one-byte kind code. Containers own what they hold.
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "pdf/objects/zkClasses.h"
+#include "pdf/objects/zkNameText.h"
+#include "pdf/objects/zkObjectPool.h"
 #include "pdf/objects/zkPDFExceptions.h"
 
 namespace sarvane::pdf {
@@ -33,21 +36,27 @@ enum TzkPDFObjectKind : uint8_t {
 // are "Int64 Object".
 std::string_view KindDisplayName(uint8_t kind);
 
+// The classes have no virtual functions: a large document holds a million
+// values, and a table pointer in each was a tenth of its memory. The kind
+// code decides instead, in Clone, AppendText and the deleting of an object
+// through a pointer to any of its bases (the destroying delete below runs
+// the destructor of the object's own class).
 class TzkPDFObject {
  public:
-  virtual ~TzkPDFObject() = default;
   TzkPDFObject(const TzkPDFObject&) = delete;
   TzkPDFObject& operator=(const TzkPDFObject&) = delete;
 
   // Objects live in the pool of small slots (zkObjectPool.h).
   static void* operator new(size_t size);
+  static void operator delete(TzkPDFObject* object, std::destroying_delete_t) noexcept;
+  // Gives back the memory of an object whose constructor threw.
   static void operator delete(void* object, size_t size) noexcept;
 
   uint8_t Kind() const { return kind_; }
   // A new, independent deep copy.
-  virtual std::unique_ptr<TzkPDFObject> Clone() const = 0;
+  std::unique_ptr<TzkPDFObject> Clone() const;
   // Appends the PDF text form of the value to out.
-  virtual void AppendText(std::string& out) const = 0;
+  void AppendText(std::string& out) const;
   std::string ToText() const {
     std::string out;
     AppendText(out);
@@ -90,6 +99,7 @@ class TzkPDFObject {
 
  protected:
   explicit TzkPDFObject(uint8_t kind) : kind_(kind) {}
+  ~TzkPDFObject() = default;
 
  private:
   const uint8_t kind_;
@@ -121,8 +131,8 @@ class TzkPDFBooleanObject : public TzkPDFObject {
   explicit TzkPDFBooleanObject(bool value) : TzkPDFObject(kKind), value_(value ? 1 : 0) {}
   bool Value() const { return value_ != 0; }
   void SetValue(bool value) { value_ = value ? 1 : 0; }
-  TzkPDFObjectPtr Clone() const override;
-  void AppendText(std::string& out) const override;
+  TzkPDFObjectPtr Clone() const;
+  void AppendText(std::string& out) const;
 
  private:
   uint8_t value_;
@@ -134,8 +144,8 @@ class TzkPDFIntegerObject : public TzkPDFObject {
   explicit TzkPDFIntegerObject(int32_t value) : TzkPDFObject(kKind), value_(value) {}
   int32_t Value() const { return value_; }
   void SetValue(int32_t value) { value_ = value; }
-  TzkPDFObjectPtr Clone() const override;
-  void AppendText(std::string& out) const override;
+  TzkPDFObjectPtr Clone() const;
+  void AppendText(std::string& out) const;
 
  private:
   int32_t value_;
@@ -147,8 +157,8 @@ class TzkPDFInt64Object : public TzkPDFObject {
   explicit TzkPDFInt64Object(int64_t value) : TzkPDFObject(kKind), value_(value) {}
   int64_t Value() const { return value_; }
   void SetValue(int64_t value) { value_ = value; }
-  TzkPDFObjectPtr Clone() const override;
-  void AppendText(std::string& out) const override;
+  TzkPDFObjectPtr Clone() const;
+  void AppendText(std::string& out) const;
 
  private:
   int64_t value_;
@@ -160,8 +170,8 @@ class TzkPDFRealObject : public TzkPDFObject {
   explicit TzkPDFRealObject(double value) : TzkPDFObject(kKind), value_(value) {}
   double Value() const { return value_; }
   void SetValue(double value) { value_ = value; }
-  TzkPDFObjectPtr Clone() const override;
-  void AppendText(std::string& out) const override;
+  TzkPDFObjectPtr Clone() const;
+  void AppendText(std::string& out) const;
 
  private:
   double value_;
@@ -173,7 +183,7 @@ class TzkPDFStringObject : public TzkPDFObject {
  public:
   static constexpr uint8_t kKind = okString;
   explicit TzkPDFStringObject(std::string text, bool hex = false)
-      : TzkPDFObject(kKind), text_(std::move(text)), hex_(hex ? 1 : 0) {}
+      : TzkPDFObject(kKind), hex_(hex ? 1 : 0), text_(std::move(text)) {}
   // A literal string holding bytes (delimiters added here).
   static std::unique_ptr<TzkPDFStringObject> Literal(std::string_view bytes);
 
@@ -192,41 +202,41 @@ class TzkPDFStringObject : public TzkPDFObject {
   // from the system code page. A literal string that starts with the bytes
   // FE FF (what a decrypted hexadecimal string becomes) is read as UTF-16BE.
   std::u16string UnicodeValue() const;
-  TzkPDFObjectPtr Clone() const override;
-  void AppendText(std::string& out) const override;
+  TzkPDFObjectPtr Clone() const;
+  void AppendText(std::string& out) const;
 
  private:
+  uint8_t hex_;  // before the text, in the word the kind code starts
   std::string text_;
-  uint8_t hex_;
 };
 
 // Text includes the leading "/"; no "#" escapes are decoded or produced.
 class TzkPDFNameObject : public TzkPDFObject {
  public:
   static constexpr uint8_t kKind = okName;
-  explicit TzkPDFNameObject(std::string text) : TzkPDFObject(kKind), text_(std::move(text)) {}
-  // Dictionaries hold their keys by value, so a key must move cheaply.
+  explicit TzkPDFNameObject(std::string_view text) : TzkPDFObject(kKind), text_(text) {}
+  explicit TzkPDFNameObject(TzkNameText text) : TzkPDFObject(kKind), text_(std::move(text)) {}
   TzkPDFNameObject(TzkPDFNameObject&& other) noexcept : TzkPDFObject(kKind), text_(std::move(other.text_)) {}
   TzkPDFNameObject& operator=(TzkPDFNameObject&& other) noexcept {
     text_ = std::move(other.text_);
     return *this;
   }
-  const std::string& Text() const { return text_; }
+  const std::string& Text() const { return text_.Text(); }
   // The name without "/".
-  std::string BareName() const { return BareNameOf(text_); }
-  TzkPDFObjectPtr Clone() const override;
-  void AppendText(std::string& out) const override { out += text_; }
+  std::string BareName() const { return BareNameOf(Text()); }
+  TzkPDFObjectPtr Clone() const;
+  void AppendText(std::string& out) const { out += Text(); }
 
  private:
-  std::string text_;
+  TzkNameText text_;
 };
 
 class TzkPDFNullObject : public TzkPDFObject {
  public:
   static constexpr uint8_t kKind = okNull;
   TzkPDFNullObject() : TzkPDFObject(kKind) {}
-  TzkPDFObjectPtr Clone() const override;
-  void AppendText(std::string& out) const override { out += "null"; }
+  TzkPDFObjectPtr Clone() const;
+  void AppendText(std::string& out) const { out += "null"; }
 };
 
 // Items are never absent: adding nullptr stores a null object.
@@ -255,11 +265,11 @@ class TzkPDFArrayObject : public TzkPDFObject {
   TzkPDFObjectPtr Extract(int32_t index);
   void Clear() { items_.clear(); }
 
-  TzkPDFObjectPtr Clone() const override;
-  void AppendText(std::string& out) const override;
+  TzkPDFObjectPtr Clone() const;
+  void AppendText(std::string& out) const;
 
  private:
-  std::vector<TzkPDFObjectPtr> items_;
+  std::vector<TzkPDFObjectPtr, TzkPoolAllocator<TzkPDFObjectPtr>> items_;
 };
 
 // Ordered pairs of name keys and values; duplicates possible through Add,
@@ -314,19 +324,18 @@ class TzkPDFDictObject : public TzkPDFObject {
   void MergeFrom(const TzkPDFDictObject* other);
   void Clear() { entries_.clear(); }
 
-  TzkPDFObjectPtr Clone() const override;
-  void AppendText(std::string& out) const override;
+  TzkPDFObjectPtr Clone() const;
+  void AppendText(std::string& out) const;
 
  private:
-  // Keys are held as their text next to their values: a document has
-  // hundreds of thousands of pairs, and a separate allocation per key
-  // dominated loading, a name object per key its memory.
+  // A document has hundreds of thousands of pairs: a name object per key
+  // dominated loading, a text per key its memory (zkNameText.h).
   struct Entry {
-    std::string Key;
+    TzkNameText Key;
     TzkPDFObjectPtr Value;
   };
-  void AppendEntry(std::string key, TzkPDFObjectPtr value);
-  std::vector<Entry> entries_;
+  void AppendEntry(TzkNameText key, TzkPDFObjectPtr value);
+  std::vector<Entry, TzkPoolAllocator<Entry>> entries_;
 };
 
 // A dictionary and its (possibly absent) data.
@@ -343,9 +352,9 @@ class TzkPDFStreamObject : public TzkPDFObject {
   // The data bytes; empty when there is no data.
   std::string_view DataBytes() const;
 
-  TzkPDFObjectPtr Clone() const override;
+  TzkPDFObjectPtr Clone() const;
   // The dictionary, then "\r\nstream\r\n", the data bytes and "\r\nendstream".
-  void AppendText(std::string& out) const override;
+  void AppendText(std::string& out) const;
 
  private:
   std::unique_ptr<TzkPDFDictObject> dict_;
@@ -365,10 +374,10 @@ class TzkPDFIndirectReference : public TzkPDFObject {
   void SetDocumentNumber(int32_t n) { documentNumber_ = n; }
   void SetObjectNumber(int32_t n) { objectNumber_ = n; }
   void SetGeneration(uint16_t g) { generation_ = g; }
-  TzkPDFObjectPtr Clone() const override;
+  TzkPDFObjectPtr Clone() const;
   // "<object number> <generation> R" with the numbers as read; the writer
   // substitutes output numbers itself.
-  void AppendText(std::string& out) const override;
+  void AppendText(std::string& out) const;
 
  private:
   int32_t documentNumber_;
@@ -404,10 +413,10 @@ class TzkPDFIndirectObject : public TzkPDFObject {
   // Replaces and frees the old value.
   void SetValue(TzkPDFObjectPtr value) { PutValue(std::move(value)); }
 
-  TzkPDFObjectPtr Clone() const override;
+  TzkPDFObjectPtr Clone() const;
   // "<n> <generation> obj\r\n<value>\r\nendobj" with n the output number
   // when assigned, else the object number.
-  void AppendText(std::string& out) const override;
+  void AppendText(std::string& out) const;
 
  private:
   int32_t documentNumber_;

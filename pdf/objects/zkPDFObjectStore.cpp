@@ -19,6 +19,10 @@ uint64_t Magnitude(int32_t n) { return n < 0 ? 0ull - static_cast<uint64_t>(stat
 
 TzkPDFObjectStore::~TzkPDFObjectStore() { Clear(); }
 
+TzkIdentity TzkPDFObjectStore::IdentityOf(const TzkPDFIndirectObject& object) {
+  return TzkIdentity{object.DocumentNumber(), object.ObjectNumber(), object.Generation()};
+}
+
 int32_t TzkPDFObjectStore::StoreKey(int32_t documentNumber, int32_t objectNumber, uint16_t generation) {
   uint64_t acc = 0;
   AppendDigits(acc, Magnitude(documentNumber));
@@ -37,12 +41,12 @@ TzkPDFIndirectObject* TzkPDFObjectStore::Store(std::unique_ptr<TzkPDFIndirectObj
   TzkPDFIndirectObject* raw = object.get();
   const int32_t index = objects_.Append(StoreKey(raw->DocumentNumber(), raw->ObjectNumber(), raw->Generation()), raw);
   object.release();
-  byIdentity_.Add(raw->DocumentNumber(), raw->ObjectNumber(), raw->Generation(), index);
+  byIdentity_.Add(IdentityOf(*raw), index, IdentityAtIndex());
   return raw;
 }
 
 int32_t TzkPDFObjectStore::IndexOfObject(int32_t documentNumber, int32_t objectNumber, uint16_t generation) const {
-  return byIdentity_.Find(documentNumber, objectNumber, generation);
+  return byIdentity_.Find(TzkIdentity{documentNumber, objectNumber, generation}, IdentityAtIndex());
 }
 
 TzkPDFIndirectObject* TzkPDFObjectStore::Find(int32_t documentNumber, int32_t objectNumber, uint16_t generation) const {

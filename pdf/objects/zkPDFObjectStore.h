@@ -92,6 +92,12 @@ class TzkPDFObjectStore {
   TzkPDFObject* Resolve(TzkPDFObject* object) const;
 
  private:
+  // The identity table asks what identity an index stands for. Stored
+  // objects are never renumbered, so it is the object's own.
+  static TzkIdentity IdentityOf(const TzkPDFIndirectObject& object);
+  auto IdentityAtIndex() const {
+    return [this](int32_t index) { return IdentityOf(*objects_.EntryObject(index)); };
+  }
   // The target of a chain of references, or nullptr when it ends outside the
   // store or runs in a circle.
   TzkPDFObject* FollowReferences(TzkPDFObject* object) const;

@@ -44,6 +44,12 @@ bool ParseReal(std::string_view text, double& value) {
   auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
   return ec == std::errc() && ptr == last;
 }
+
+// An optional sign and one or more decimal digits.
+bool IsSignedDigits(std::string_view text) {
+  if (!text.empty() && (text.front() == '+' || text.front() == '-')) text.remove_prefix(1);
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
 }  // namespace
 
 const unsigned char TzkPDFStreamReader::kDelimiters[256] = {
@@ -224,6 +230,10 @@ TzkPDFObjectPtr TzkPDFStreamReader::ReadNumberOrReference() {
   if (TryStrToInt(t1, i32)) return std::make_unique<TzkPDFIntegerObject>(i32);
   int64_t i64 = 0;
   if (TryStrToInt64(t1, i64)) return std::make_unique<TzkPDFInt64Object>(i64);
+  // Digits beyond 64 bits are a real number, as other readers take them
+  // (and as the writer lays out a real of 1e19 or more).
+  double real = 0;
+  if (IsSignedDigits(t1) && ParseReal(t1, real)) return std::make_unique<TzkPDFRealObject>(real);
   ThrowNotInteger(t1);
 }
 

@@ -15,6 +15,24 @@ Item& TzkXRefEntries::Slot(std::vector<Item>& dense, std::unordered_map<int32_t,
   return dense[n];
 }
 
+template <typename Item>
+void TzkXRefEntries::Reserve(std::vector<Item>& dense, size_t present, int32_t first, int32_t count) {
+  if (first < 0 || count <= 0) return;
+  const size_t end = static_cast<size_t>(first) + static_cast<size_t>(count);
+  // Only what Slot would hold densely; many small sections still grow the
+  // list by doubling, never by one exact step each.
+  if (end <= dense.capacity() || end > (present + static_cast<size_t>(count)) * 4 + kDenseSlack) return;
+  dense.reserve(std::max(end, dense.capacity() * 2));
+}
+
+void TzkXRefEntries::ReserveTableEntries(int32_t first, int32_t count) {
+  Reserve(table_, tableEntryCount_, first, count);
+}
+
+void TzkXRefEntries::ReserveStreamEntries(int32_t first, int32_t count) {
+  Reserve(stream_, static_cast<size_t>(streamEntryCount_), first, count);
+}
+
 void TzkXRefEntries::StoreTableEntry(const TzkXRefItem& item) {
   if (item.Type == 'f' || item.Type == 0 || item.ObjectNumber < 0) return;
   TzkXRefItem& slot = Slot(table_, sparseTable_, tableEntryCount_, item.ObjectNumber);

@@ -56,6 +56,12 @@ class TzkXRefEntries {
   void StoreTableEntry(const TzkXRefItem& item);
   // A stream entry replaces the slot of its object number whatever its type.
   void StoreStreamEntry(int32_t objectNumber, int32_t type, int32_t field2, int32_t field3);
+  // Announces count entries from number first, about to be stored: a dense
+  // list takes room for them at once instead of doubling on the way (which
+  // left up to half of a large file's list unused). The caller has checked
+  // that the data holds them.
+  void ReserveTableEntries(int32_t first, int32_t count);
+  void ReserveStreamEntries(int32_t first, int32_t count);
 
   const TzkXRefItem* TableEntry(int32_t objectNumber) const;
   const TzkXRefStmItem* StreamEntry(int32_t objectNumber) const;
@@ -84,6 +90,8 @@ class TzkXRefEntries {
  private:
   // Numbers up to this many past the entries present are held densely.
   static constexpr size_t kDenseSlack = 65536;
+  template <typename Item>
+  static void Reserve(std::vector<Item>& dense, size_t present, int32_t first, int32_t count);
   template <typename Item>
   static Item& Slot(std::vector<Item>& dense, std::unordered_map<int32_t, Item>& sparse, size_t present,
                     int32_t objectNumber);
