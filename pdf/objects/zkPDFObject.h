@@ -45,6 +45,9 @@ class TzkPDFObject {
  public:
   TzkPDFObject(const TzkPDFObject&) = delete;
   TzkPDFObject& operator=(const TzkPDFObject&) = delete;
+  // Public for the delete expression, which some compilers check although
+  // the destroying delete below never calls it on its own.
+  ~TzkPDFObject() = default;
 
   // Objects live in the pool of small slots (zkObjectPool.h).
   static void* operator new(size_t size);
@@ -99,7 +102,6 @@ class TzkPDFObject {
 
  protected:
   explicit TzkPDFObject(uint8_t kind) : kind_(kind) {}
-  ~TzkPDFObject() = default;
 
  private:
   const uint8_t kind_;
