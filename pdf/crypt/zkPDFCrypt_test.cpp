@@ -88,7 +88,7 @@ TEST(EncryptionSettings, LockedSettingsRefuseEverySetter) {
     s.SetUserPassword("user");
     s.SetUserPermissions({AllowPrint});
     s.DisallowChange();
-    EXPECT_EQ(ThrownMessage([&] { set(s); }), "User cannot change encryption settings") << name;
+    EXPECT_EQ(ThrownMessage([&, &set = set] { set(s); }), "User cannot change encryption settings") << name;
     EXPECT_TRUE(s.Enabled()) << name;
     EXPECT_EQ(s.Level(), el40bit) << name;
     EXPECT_EQ(s.StoredOwnerPassword(), "owner") << name;
