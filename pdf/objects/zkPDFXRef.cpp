@@ -10,7 +10,7 @@ Item& TzkXRefEntries::Slot(std::vector<Item>& dense, std::unordered_map<int32_t,
   const auto n = static_cast<size_t>(objectNumber);
   if (n < dense.size()) return dense[n];
   if (auto it = sparse.find(objectNumber); it != sparse.end()) return it->second;
-  if (n > present * 4 + kDenseSlack) return sparse[objectNumber];
+  if (!HeldDensely(n, present)) return sparse[objectNumber];
   dense.resize(n + 1);
   return dense[n];
 }
@@ -21,7 +21,7 @@ void TzkXRefEntries::Reserve(std::vector<Item>& dense, size_t present, int32_t f
   const size_t end = static_cast<size_t>(first) + static_cast<size_t>(count);
   // Only what Slot would hold densely; many small sections still grow the
   // list by doubling, never by one exact step each.
-  if (end <= dense.capacity() || end > (present + static_cast<size_t>(count)) * 4 + kDenseSlack) return;
+  if (end <= dense.capacity() || !HeldDensely(end - 1, present + static_cast<size_t>(count))) return;
   dense.reserve(std::max(end, dense.capacity() * 2));
 }
 

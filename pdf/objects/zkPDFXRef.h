@@ -90,6 +90,7 @@ class TzkXRefEntries {
  private:
   // Numbers up to this many past the entries present are held densely.
   static constexpr size_t kDenseSlack = 65536;
+  static bool HeldDensely(size_t objectNumber, size_t present) { return objectNumber <= present * 4 + kDenseSlack; }
   template <typename Item>
   static void Reserve(std::vector<Item>& dense, size_t present, int32_t first, int32_t count);
   template <typename Item>
