@@ -62,6 +62,8 @@ run_instance() {
     done_here=$((done_here + n))
     if finding_in "$log"; then
       echo "$log" >"$work/finding"
+      # The other instances end their rounds now, with their final stats.
+      pkill -INT -f -- "-artifact_prefix=$work/" || true
     elif [ "$n" -eq 0 ]; then
       echo "run_volume: round $log executed nothing; stopping" >&2
       echo "$log" >"$work/finding"

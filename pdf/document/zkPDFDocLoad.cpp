@@ -6,6 +6,8 @@
 #include <exception>
 #include <iterator>
 #include <memory>
+#include <string_view>
+#include <unordered_set>
 
 #include "pdf/crypt/zkPDFCrypt.h"
 #include "pdf/document/zkCstPDFDoc.h"
@@ -285,10 +287,14 @@ void TzkCustomPDFDocument::ReadCatalog() {
   // The outline is held as items of its own; the writer builds its objects.
   ReadOutlines(catalog->Lookup("/Outlines"));
 
-  // Everything else the input's catalog holds, for the writer to carry.
+  // Everything else the input's catalog holds, for the writer to carry. Of a
+  // key given more than once only the first pair is carried: it is the one
+  // this reading used, and a later one left in the copy could be read there
+  // instead (the writer leaves out a first value that comes out as null).
+  std::unordered_set<std::string_view> carried;
   for (int32_t i = 0; i < catalog->Count(); ++i) {
     const std::string& key = catalog->KeyName(i);
-    if (IsOwnCatalogKey(key)) continue;
+    if (IsOwnCatalogKey(key) || !carried.insert(key).second) continue;
     TzkPDFObject* value = catalog->ValueAt(i);
     if (key != "/Dests") Collect(value);
     catalog_->OtherEntries.emplace_back(key, value->Clone());

@@ -464,6 +464,36 @@ TEST(SaveDocument, SavingOverTheLoadedFileWorks) {
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{"same.pdf"});
 }
 
+// A catalog key given twice: the copy must say what the input was read as.
+// Here the first /Dests names nothing (object 20 does not exist), so no
+// destinations are read; had the copy kept the second one, its reading would
+// have met a dictionary that is no destination and refused the file.
+TEST(SaveDocument, CatalogKeyGivenTwiceIsCarriedAsItWasRead) {
+  TempDir dir;
+  PdfBuilder b;
+  b.AddObject(1, "<< /Type /Catalog /Pages 2 0 R /Lang (en) /Dests 20 0 R /Lang (fr) /Dests 3 0 R >>");
+  b.AddObject(2, "<< /Type /Pages /Kids [ 3 0 R ] /Count 1 /MediaBox [ 0 0 200 200 ] >>");
+  b.AddObject(3, "<< /Type /Page /Parent 2 0 R >>");
+  b.FinishTable("/Size 4 /Root 1 0 R");
+  WriteFile(dir.File("in.pdf"), b.Data());
+  TzkPDFDocument doc;
+  doc.SetShowSetupDialog(false);
+  ASSERT_TRUE(doc.LoadDocument(dir.File("in.pdf")));
+  doc.SaveDocument(dir.File("out.pdf"), 2);
+  const std::string pdf = ReadFile(dir.File("out.pdf"));
+  const std::string catalog = ObjectText(pdf, ReadLayout(pdf), 1);
+  EXPECT_NE(catalog.find("/Lang (en)"), std::string::npos) << catalog;
+  EXPECT_EQ(catalog.find("/Lang (fr)"), std::string::npos) << catalog;
+  EXPECT_EQ(catalog.find("/Dests"), std::string::npos) << catalog;
+
+  TzkPDFDocument copy;
+  std::vector<std::string> warnings;
+  copy.OnWarning = [&](TzkComponent*, const std::string& w) { warnings.push_back(w); };
+  ASSERT_TRUE(copy.LoadDocument(dir.File("out.pdf")));
+  EXPECT_EQ(copy.PageCount(), 1);
+  EXPECT_TRUE(warnings.empty()) << warnings.front();
+}
+
 }  // namespace
 }  // namespace sarvane::pdf::doc
 
