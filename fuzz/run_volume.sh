@@ -64,7 +64,8 @@ run_instance() {
       echo "$log" >"$work/finding"
       # The other instances end their rounds now, with their final stats.
       pkill -INT -f -- "-artifact_prefix=$work/" || true
-    elif [ "$n" -eq 0 ]; then
+    elif [ "$n" -eq 0 ] && [ ! -e "$work/finding" ] && [ ! -e "$work/stop" ]; then
+      # Not interrupted, yet nothing ran: the target or the corpus is unusable.
       echo "run_volume: round $log executed nothing; stopping" >&2
       echo "$log" >"$work/finding"
     fi
