@@ -18,7 +18,7 @@
 set -euo pipefail
 
 if [ $# -lt 3 ]; then
-  sed -n '13,17p' "$0" >&2
+  sed -n '/^# usage:/,/^# e\.g\.:/p' "$0" >&2
   exit 2
 fi
 binary=$(realpath "$1")
