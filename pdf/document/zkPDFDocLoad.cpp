@@ -479,8 +479,10 @@ void TzkCustomPDFDocument::ReadNameDictionary(TzkPDFObject* names) {
   if (!resolved || resolved->IsNull()) return;
   const auto* dict = resolved->As<TzkPDFDictObject>();
   if (!dict) throw EUnexpectedObjectError(std::string(res::kNamesNotDictionary));
+  // A null is what the writer makes of a reference to nothing, and it reads
+  // as one: no tree, where a reference to nothing gives none either.
   TzkPDFObject* dests = dict->Lookup("/Dests");
-  if (!dests) return;
+  if (!dests || dests->IsNull()) return;
   if (!dests->IsIndirectReference() && !dests->IsDictionary()) {
     throw EUnexpectedObjectError(std::string(res::kNameTreeNodeNotDictionary));
   }
@@ -504,6 +506,7 @@ void TzkCustomPDFDocument::ReadNameTreeNode(TzkPDFObject* node, int depth, std::
 
   if (const auto* kids = ObjectAs<TzkPDFArrayObject>(store_->Resolve(dict->Lookup("/Kids")))) {
     for (int32_t i = 0; i < kids->Count(); ++i) {
+      if (kids->ItemAt(i)->IsNull()) continue;  // a kid written from a reference to nothing
       const auto* kid = ObjectAs<TzkPDFIndirectReference>(kids->ItemAt(i));
       if (!kid) throw EUnexpectedObjectError(std::string(res::kNameTreeKidNotReference));
       const int32_t number = kid->ObjectNumber();

@@ -494,6 +494,50 @@ TEST(SaveDocument, CatalogKeyGivenTwiceIsCarriedAsItWasRead) {
   EXPECT_TRUE(warnings.empty()) << warnings.front();
 }
 
+// The writer turns a reference to an object the file does not hold into null.
+// Wherever the input's reference to nothing was read without complaint, the
+// copy's null must be too: else the copy of a file we opened is one we refuse.
+TEST(SaveDocument, ReferenceToNothingReadsTheSameInTheCopy) {
+  struct Case {
+    const char* name;
+    const char* catalogExtra;
+    const char* pageExtra;
+  };
+  const Case cases[] = {
+      {"name dictionary /Dests", "/Names << /Dests 29 0 R >>", ""},
+      {"name tree /Kids entry", "/Names << /Dests << /Kids [ 29 0 R ] >> >>", ""},
+      {"name tree value", "/Names << /Dests << /Names [ (a) 29 0 R ] >> >>", ""},
+      {"catalog /Dests entry", "/Dests << /a 29 0 R >>", ""},
+      {"form field", "/AcroForm << /Fields [ 29 0 R ] >>", ""},
+      {"outline root", "/Outlines 29 0 R", ""},
+      {"open action", "/OpenAction 29 0 R", ""},
+      {"page annotation", "", "/Annots [ 29 0 R ]"},
+      {"page contents", "", "/Contents 29 0 R"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    PdfBuilder b;
+    b.AddObject(1, std::string("<< /Type /Catalog /Pages 2 0 R ") + c.catalogExtra + " >>");
+    b.AddObject(2, "<< /Type /Pages /Kids [ 3 0 R ] /Count 1 /MediaBox [ 0 0 200 200 ] >>");
+    b.AddObject(3, std::string("<< /Type /Page /Parent 2 0 R ") + c.pageExtra + " >>");
+    b.FinishTable("/Size 30 /Root 1 0 R");
+    WriteFile(dir.File("in.pdf"), b.Data());
+    TzkPDFDocument doc;
+    doc.SetShowSetupDialog(false);
+    ASSERT_TRUE(doc.LoadDocument(dir.File("in.pdf")));
+    doc.SaveDocument(dir.File("out.pdf"), 2);
+
+    TzkPDFDocument copy;
+    copy.SetShowSetupDialog(false);
+    std::vector<std::string> warnings;
+    copy.OnWarning = [&](TzkComponent*, const std::string& w) { warnings.push_back(w); };
+    ASSERT_TRUE(copy.LoadDocument(dir.File("out.pdf")));
+    EXPECT_EQ(copy.PageCount(), doc.PageCount());
+    EXPECT_TRUE(warnings.empty()) << warnings.front();
+  }
+}
+
 }  // namespace
 }  // namespace sarvane::pdf::doc
 
